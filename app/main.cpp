@@ -1,0 +1,36 @@
+// Tidewrack: shipwrecked on a small tropical isle, find a way home.
+#include <csignal>
+
+#include <unistd.h>
+
+#include "console/console.hpp"
+#include "console/pipe_console.hpp"
+#include "console/terminal_console.hpp"
+#include "core/game.hpp"
+
+int main() {
+  std::signal(SIGPIPE, SIG_IGN);  // a closed screen is not worth dying for
+  const bool keyboardIsTerminal = ::isatty(STDIN_FILENO) == 1;
+  const bool screenIsTerminal = ::isatty(STDOUT_FILENO) == 1;
+
+  FrontEnd frontEnd{};
+  frontEnd.clearScreen = screenIsTerminal ? ansiClear : formFeedClear;
+  frontEnd.write = writeStandardOutput;
+  frontEnd.clock = systemClock;
+  if (keyboardIsTerminal && openTerminal()) {
+    frontEnd.readKey = terminalReadKey;
+    frontEnd.keyWaiting = terminalKeyWaiting;
+    frontEnd.readLine = terminalReadLine;
+  } else {
+    connectPipeInput(readStandardInput);
+    frontEnd.readKey = pipeReadKey;
+    frontEnd.keyWaiting = pipeKeyWaiting;
+    frontEnd.readLine = pipeReadLine;
+  }
+  setFrontEnd(frontEnd);
+
+  const int status = runProgram();
+  flushOutput();
+  closeTerminal();
+  return status;
+}

@@ -1,0 +1,52 @@
+// Console services: the only way the game reaches the screen, the keyboard
+// and the clock. The game never touches a terminal or a file descriptor
+// itself; a front end does, and the program picks one at start-up.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// A front end: a terminal, a pipe, or a test's script and capture buffer.
+struct FrontEnd {
+  // Blanks the screen and homes the cursor (after the pending output).
+  void (*clearScreen)();
+  // One key press without echo, as its character code; 0 and then a second
+  // code for a special key; -1 when no key can be read any more.
+  int (*readKey)();
+  // True when readKey would return at once.
+  bool (*keyWaiting)();
+  // One line without its line end, at most capacity - 1 characters kept and
+  // the rest of the line dropped. False at end of input, buffer untouched.
+  bool (*readLine)(char* buffer, int capacity);
+  // Writes bytes to the screen.
+  void (*write)(const char* text, std::size_t length);
+  // Whole seconds from some fixed moment; only used to seed the dice.
+  std::uint32_t (*clock)();
+};
+
+void setFrontEnd(const FrontEnd& frontEnd);
+
+// What the game uses.
+void clearScreen();
+int readKey();
+bool keyWaiting();
+bool readLine(char* buffer, int capacity);
+std::uint32_t clockSeconds();
+
+// True once a read has found the player's input at its end. The game then
+// stops at once.
+bool inputEnded();
+void noteInputEnded();
+void clearInputEnded();
+
+// Output, held in a small buffer that every read and clear flushes first.
+void say(const char* text);
+void sayBytes(const char* text, std::size_t length);
+// Prints a format whose "%s" slots are filled with text.
+void sayFormat(const char* format, const char* text);
+// A refusal: the format's "%s" slot reads "You can't".
+void cant(const char* format);
+// Prints a format whose "%i" slot is filled with a signed decimal number.
+void sayNumber(const char* format, long long value);
+void flushOutput();
+
+char toUpper(char c);

@@ -1,0 +1,65 @@
+#include "console/line_reader.hpp"
+
+#include "console/console.hpp"
+
+void startReader(LineReader& reader, ByteSource source) {
+  reader.source = source;
+  reader.position = 0;
+  reader.length = 0;
+  reader.ended = false;
+  reader.afterCarriageReturn = false;
+}
+
+bool hasBufferedBytes(const LineReader& reader) { return reader.position < reader.length; }
+
+namespace {
+
+bool refill(LineReader& reader) {
+  if (reader.ended) return false;
+  // Whatever the game has said must be seen before it waits for the player.
+  flushOutput();
+  std::size_t got = reader.source(reader.buffer, sizeof reader.buffer);
+  if (got == 0) {
+    reader.ended = true;
+    return false;
+  }
+  reader.position = 0;
+  reader.length = got;
+  return true;
+}
+
+}  // namespace
+
+int nextByte(LineReader& reader) {
+  for (;;) {
+    if (reader.position >= reader.length && !refill(reader)) return -1;
+    int byte = static_cast<unsigned char>(reader.buffer[reader.position++]);
+    bool skip = reader.afterCarriageReturn && byte == '\n';
+    reader.afterCarriageReturn = false;
+    if (!skip) return byte;
+  }
+}
+
+bool readLineFrom(LineReader& reader, char* line, int capacity) {
+  int stored = 0;
+  bool readAnything = false;
+  for (;;) {
+    int byte = nextByte(reader);
+    if (byte < 0) {
+      if (!readAnything) return false;
+      break;
+    }
+    readAnything = true;
+    if (byte == '\n') break;
+    if (byte == '\r') {
+      // Never wait for the byte after a carriage return: a line feed that
+      // comes next is skipped when it arrives.
+      reader.afterCarriageReturn = true;
+      break;
+    }
+    if (byte == '\0') continue;
+    if (stored < capacity - 1) line[stored++] = static_cast<char>(byte);
+  }
+  line[stored] = '\0';
+  return true;
+}

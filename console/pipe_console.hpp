@@ -1,0 +1,26 @@
+// The front end for pipes and files: scripts, tests and screen readers.
+// A key is a whole line (its first character), commands are not echoed, and
+// the screen is "cleared" with a single form feed.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "console/console.hpp"
+#include "console/line_reader.hpp"
+
+using ByteSink = void (*)(const char* text, std::size_t length);
+
+// Input from the source (standard input, or a test's script).
+void connectPipeInput(ByteSource source);
+int pipeReadKey();
+bool pipeKeyWaiting();
+bool pipeReadLine(char* buffer, int capacity);
+
+// Standard input and output as byte source and sink.
+std::size_t readStandardInput(char* buffer, std::size_t capacity);
+void writeStandardOutput(const char* text, std::size_t length);
+
+// Output that is not a terminal: a form feed stands for a cleared screen.
+void formFeedClear();
+
+std::uint32_t systemClock();
