@@ -3,11 +3,28 @@
 #include <cerrno>
 #include <ctime>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <poll.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
 LineReader pipeInput;
+
+#ifndef _WIN32
+// Standard input or output left non-blocking by whoever started the game:
+// wait until it is ready rather than take it for the end.
+bool waitUntilReady(int descriptor, short events) {
+  if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+  pollfd ready{descriptor, events, 0};
+  return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
 }
+#endif
+
+}  // namespace
 
 void connectPipeInput(ByteSource source) { startReader(pipeInput, source); }
 
@@ -21,9 +38,14 @@ bool pipeKeyWaiting() { return false; }
 
 bool pipeReadLine(char* buffer, int capacity) { return readLineFrom(pipeInput, buffer, capacity); }
 
+#ifdef _WIN32
+// The C library's descriptors: standard input is switched to binary at
+// start-up, so lines come in with their CR LF; output keeps text mode, so the
+// screen gets the platform's line ends.
 std::size_t readStandardInput(char* buffer, std::size_t capacity) {
+  const unsigned chunk = capacity > 65536 ? 65536U : static_cast<unsigned>(capacity);
   for (;;) {
-    ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
+    int got = ::_read(0, buffer, chunk);
     if (got > 0) return static_cast<std::size_t>(got);
     if (got < 0 && errno == EINTR) continue;
     return 0;  // end of input, or input that can no longer be read
@@ -32,13 +54,34 @@ std::size_t readStandardInput(char* buffer, std::size_t capacity) {
 
 void writeStandardOutput(const char* text, std::size_t length) {
   while (length > 0) {
-    ssize_t wrote = ::write(STDOUT_FILENO, text, length);
+    const unsigned chunk = length > 65536 ? 65536U : static_cast<unsigned>(length);
+    int wrote = ::_write(1, text, chunk);
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) return;  // nobody is reading: nothing to be done
     text += wrote;
     length -= static_cast<std::size_t>(wrote);
   }
 }
+#else
+std::size_t readStandardInput(char* buffer, std::size_t capacity) {
+  for (;;) {
+    ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
+    if (got > 0) return static_cast<std::size_t>(got);
+    if (got < 0 && (errno == EINTR || waitUntilReady(STDIN_FILENO, POLLIN))) continue;
+    return 0;  // end of input, or input that can no longer be read
+  }
+}
+
+void writeStandardOutput(const char* text, std::size_t length) {
+  while (length > 0) {
+    ssize_t wrote = ::write(STDOUT_FILENO, text, length);
+    if (wrote < 0 && (errno == EINTR || waitUntilReady(STDOUT_FILENO, POLLOUT))) continue;
+    if (wrote <= 0) return;  // nobody is reading: nothing to be done
+    text += wrote;
+    length -= static_cast<std::size_t>(wrote);
+  }
+}
+#endif
 
 void formFeedClear() { say("\f"); }
 

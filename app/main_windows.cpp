@@ -1,0 +1,34 @@
+// Tidewrack: shipwrecked on a small tropical isle, find a way home.
+// The program entry for Windows: a console when there is one, and the same
+// pipe behaviour as everywhere else when input or output is redirected.
+#include "console/console.hpp"
+#include "console/pipe_console.hpp"
+#include "console/windows_console.hpp"
+#include "core/game.hpp"
+
+int main() {
+  useBinaryInput();
+  const bool screenIsTerminal = screenIsConsole();
+
+  FrontEnd frontEnd{};
+  frontEnd.clearScreen = screenIsTerminal ? consoleClear : formFeedClear;
+  frontEnd.write = writeStandardOutput;
+  frontEnd.clock = systemClock;
+  if (keyboardIsConsole() && openConsole()) {
+    frontEnd.readKey = consoleReadKey;
+    frontEnd.keyWaiting = consoleKeyWaiting;
+    frontEnd.readLine = consoleReadLine;
+  } else {
+    catchConsoleBreak();
+    connectPipeInput(readStandardInput);
+    frontEnd.readKey = pipeReadKey;
+    frontEnd.keyWaiting = pipeKeyWaiting;
+    frontEnd.readLine = pipeReadLine;
+  }
+  setFrontEnd(frontEnd);
+
+  const int status = runProgram();
+  flushOutput();
+  closeConsole();
+  return status;
+}
