@@ -28,7 +28,10 @@ bool waitUntilReady(int descriptor, short events) {
 
 void connectPipeInput(ByteSource source) { startReader(pipeInput, source); }
 
+// Whatever the game has said is out before it takes the player's next line,
+// even when that line was read in long ago along with others.
 int pipeReadKey() {
+  flushOutput();
   char line[2];
   if (!readLineFrom(pipeInput, line, sizeof line)) return -1;
   return line[0] == '\0' ? '\n' : static_cast<unsigned char>(line[0]);
@@ -36,7 +39,10 @@ int pipeReadKey() {
 
 bool pipeKeyWaiting() { return false; }
 
-bool pipeReadLine(char* buffer, int capacity) { return readLineFrom(pipeInput, buffer, capacity); }
+bool pipeReadLine(char* buffer, int capacity) {
+  flushOutput();
+  return readLineFrom(pipeInput, buffer, capacity);
+}
 
 #ifdef _WIN32
 // The C library's descriptors: standard input is switched to binary at

@@ -1,0 +1,60 @@
+// A pipe front end for unit tests that drive single game operations
+// (readCommand, describeRoom, playTurn) rather than a whole program run:
+// input comes from a string, in chunks of a chosen size, and every byte
+// written is kept.
+#pragma once
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "console/console.hpp"
+#include "console/pipe_console.hpp"
+
+namespace scripted {
+
+inline std::string input;
+inline std::size_t inputPosition = 0;
+inline std::size_t chunkSize = 0;  // 0: hand over everything that is left
+inline std::string output;
+
+inline std::size_t source(char* buffer, std::size_t capacity) {
+  std::size_t left = input.size() - inputPosition;
+  std::size_t length = std::min(left, capacity);
+  if (chunkSize != 0) length = std::min(length, chunkSize);
+  std::memcpy(buffer, input.data() + inputPosition, length);
+  inputPosition += length;
+  return length;
+}
+
+inline void capture(const char* text, std::size_t length) { output.append(text, length); }
+inline std::uint32_t fixedClock() { return 1000; }
+
+// Connects the game to this input; output captured from here on.
+inline void start(const std::string& text, std::size_t chunk = 0) {
+  flushOutput();  // what an earlier case left unsaid goes to its own front end
+  input = text;
+  inputPosition = 0;
+  chunkSize = chunk;
+  output.clear();
+  connectPipeInput(source);
+  FrontEnd frontEnd{};
+  frontEnd.clearScreen = formFeedClear;
+  frontEnd.readKey = pipeReadKey;
+  frontEnd.keyWaiting = pipeKeyWaiting;
+  frontEnd.readLine = pipeReadLine;
+  frontEnd.write = capture;
+  frontEnd.clock = fixedClock;
+  setFrontEnd(frontEnd);
+}
+
+// Everything printed since the last call.
+inline std::string take() {
+  flushOutput();
+  std::string printed;
+  printed.swap(output);
+  return printed;
+}
+
+}  // namespace scripted
