@@ -237,6 +237,24 @@ TEST(TurnSession, EndOfInputInTheMiddleOfALine) {
   EXPECT_EQ(game.currentRoom, 10);
 }
 
+TEST(TurnSession, AKeyIsAWholeLineHoweverLong) {
+  // The rest of a long line at the title is not the first command.
+  Session run = playSession(std::string(100, 'x') + "\nnorth\n");
+  EXPECT_EQ(count(run.output, "What now?  "), 2U);
+  EXPECT_EQ(game.currentRoom, 10);
+  EXPECT_EQ(game.turn, 2);
+  run = playSession(kDrown + "y" + std::string(99, 'x') + "\n\n");
+  EXPECT_EQ(count(run.output, kTitle), 2U);
+  EXPECT_EQ(game.turn, 1);
+}
+
+TEST(TurnSession, LinesEndedByCarriageReturnAndLineFeed) {
+  Session run = playSession("\r\nwest\r\nnorth\r\n\r\n");
+  EXPECT_EQ(game.currentRoom, 12);
+  EXPECT_EQ(game.turn, 4);
+  EXPECT_EQ(count(run.output, "What?\n"), 1U);  // the last line alone is empty
+}
+
 TEST(TurnSession, TheFirstCommandIsTurnOneAndEveryCommandCounts) {
   playSession("\n\nfoo\ntorch\nget\n   \ngo nowhere\nnorth\n");
   EXPECT_EQ(game.turn, 8);
