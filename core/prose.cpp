@@ -44,8 +44,8 @@ const char* const missedShipText =
 // ---------------------------------------------------------------------------
 
 const char* const chartText =
-    "It is a map of the land around you.  It shows an underwater cave in the\n"
-    "lagoon, and beside the temple is written: 'Obey the SUMMONS of Neptune'.\n";
+    "It is a map of the land around you; it shows an underwater cave in the lagoon.\n"
+    "Beside the temple an inscription reads: 'Obey the SUMMONS of Neptune'.\n";
 
 // ---------------------------------------------------------------------------
 // The temple

@@ -63,14 +63,23 @@ TEST(PuzzleExamine, ChartOnlyInItsRoomAndNeverRead) {
   EXPECT_EQ(examine(NOUN_CHART), NOTHING_SPECIAL);
 }
 
-TEST(PuzzleExamine, ChartIsTwoLinesNamingTheSummons) {
+// Each line of the chart holds one clue: the first the map and the cave under
+// the lagoon, the second the god's summons written by the temple.
+TEST(PuzzleExamine, ChartIsTwoLinesOneClueEach) {
   const std::string chart = chartText;
   const auto firstBreak = chart.find('\n');
   ASSERT_NE(firstBreak, std::string::npos);
+  const std::string first = chart.substr(0, firstBreak);
   const std::string second = chart.substr(firstBreak + 1);
   EXPECT_EQ(second.find('\n'), second.size() - 1) << "two lines, each with its line break";
-  EXPECT_NE(second.find("SUMMONS"), std::string::npos);
-  EXPECT_NE(second.find("Neptune"), std::string::npos);
+  for (const char* words : {"map", "underwater cave", "lagoon"}) {
+    EXPECT_NE(first.find(words), std::string::npos) << words << " in: " << first;
+  }
+  for (const char* words : {"temple", "SUMMONS", "Neptune"}) {
+    EXPECT_NE(second.find(words), std::string::npos) << words << " in: " << second;
+  }
+  EXPECT_LE(first.size(), 79u);
+  EXPECT_LE(second.size(), 80u);  // with its line break
 }
 
 TEST(PuzzleExamine, StoneShowsItsMessageOnlyOnTheBeach) {
