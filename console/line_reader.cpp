@@ -30,14 +30,22 @@ bool refill(LineReader& reader) {
 
 }  // namespace
 
-int nextByte(LineReader& reader) {
+int peekByte(LineReader& reader) {
   for (;;) {
     if (reader.position >= reader.length && !refill(reader)) return -1;
-    int byte = static_cast<unsigned char>(reader.buffer[reader.position++]);
-    bool skip = reader.afterCarriageReturn && byte == '\n';
+    int byte = static_cast<unsigned char>(reader.buffer[reader.position]);
+    if (!reader.afterCarriageReturn) return byte;
+    // The line feed of a CR LF whose CR has already ended a line.
     reader.afterCarriageReturn = false;
-    if (!skip) return byte;
+    if (byte != '\n') return byte;
+    ++reader.position;
   }
+}
+
+int nextByte(LineReader& reader) {
+  int byte = peekByte(reader);
+  if (byte >= 0) ++reader.position;
+  return byte;
 }
 
 bool readLineFrom(LineReader& reader, char* line, int capacity) {
@@ -53,8 +61,12 @@ bool readLineFrom(LineReader& reader, char* line, int capacity) {
     if (byte == '\n') break;
     if (byte == '\r') {
       // Never wait for the byte after a carriage return: a line feed that
-      // comes next is skipped when it arrives.
-      reader.afterCarriageReturn = true;
+      // comes next is skipped now if it is already here, or when it arrives.
+      if (hasBufferedBytes(reader)) {
+        if (reader.buffer[reader.position] == '\n') ++reader.position;
+      } else {
+        reader.afterCarriageReturn = true;
+      }
       break;
     }
     if (byte == '\0') continue;

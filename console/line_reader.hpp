@@ -19,6 +19,8 @@ void startReader(LineReader& reader, ByteSource source);
 bool hasBufferedBytes(const LineReader& reader);
 // The next byte (0..255), or -1 at end of input.
 int nextByte(LineReader& reader);
+// The byte nextByte would return, left in place; waits for it like nextByte.
+int peekByte(LineReader& reader);
 // One line: LF, CR LF or a lone CR ends it; NUL bytes are dropped; at most
 // capacity - 1 characters are kept and the rest of the line is skipped. A
 // last line without a line end still counts. False at end of input.

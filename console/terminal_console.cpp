@@ -13,14 +13,22 @@
 
 namespace {
 
+// The player's settings, taken once before the game changes anything. Every
+// way out puts back this whole record, never a repaired copy of it.
 termios snapshot;
 volatile sig_atomic_t haveSnapshot = 0;
+// Set while a key is being read: the terminal is then without echo and hands
+// over every byte at once. Raised before the settings change and lowered
+// before they change back, so a stop and fg in between find it right.
 volatile sig_atomic_t inKeyMode = 0;
 LineReader keyboard;
 int pendingSecondCode = -1;
 
-// How long the bytes of one special key may straggle behind its escape.
-constexpr int ESCAPE_WAIT_MS = 40;
+// How long the bytes of one special key, or of one UTF-8 character, may
+// straggle behind its first byte.
+constexpr int STRAGGLER_WAIT_MS = 40;
+
+constexpr int ESCAPE = 27;
 
 // Second codes for special keys, as the game reports them after a 0.
 constexpr int KEY_UP = 72;
@@ -34,14 +42,30 @@ constexpr int KEY_DELETE = 83;
 constexpr int KEY_PAGE_UP = 73;
 constexpr int KEY_PAGE_DOWN = 81;
 constexpr int KEY_F1 = 59;
+constexpr int KEY_F11 = 133;
 constexpr int KEY_UNKNOWN = 1;
+
+// Faults that end the program: the terminal is put back before whoever
+// handled them before (the default action, or a memory checker) takes over.
+constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+constexpr int FATAL_COUNT = sizeof FATAL_SIGNALS / sizeof FATAL_SIGNALS[0];
+struct sigaction previousFatal[FATAL_COUNT];
+
+void waitForInput() {
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  ::poll(&input, 1, -1);
+}
 
 std::size_t readTerminal(char* buffer, std::size_t capacity) {
   for (;;) {
     ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
     if (got > 0) return static_cast<std::size_t>(got);
     if (got < 0 && errno == EINTR) continue;
-    return 0;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      waitForInput();  // someone left the terminal non-blocking
+      continue;
+    }
+    return 0;  // end of input, or a terminal that has gone away
   }
 }
 
@@ -53,46 +77,18 @@ void applyKeyMode() {
   ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
 }
 
-void enterKeyMode() {
-  applyKeyMode();
-  inKeyMode = 1;
-}
-
-void leaveKeyMode() {
-  inKeyMode = 0;
-  ::tcsetattr(STDIN_FILENO, TCSANOW, &snapshot);
-}
-
 void restoreSnapshot() {
   if (haveSnapshot != 0) ::tcsetattr(STDIN_FILENO, TCSANOW, &snapshot);
 }
 
-void onEndingSignal(int signal) {
-  restoreSnapshot();
-  if (signal == SIGINT) {
-    (void)!::write(STDOUT_FILENO, "\n", 1);
-    ::_exit(130);
-  }
-  std::signal(signal, SIG_DFL);
-  ::raise(signal);
+void enterKeyMode() {
+  inKeyMode = 1;
+  applyKeyMode();
 }
 
-void onStopSignal(int /*signal*/) {
-  int savedErrno = errno;
+void leaveKeyMode() {
+  inKeyMode = 0;
   restoreSnapshot();
-  std::signal(SIGTSTP, SIG_DFL);
-  sigset_t stop;
-  sigemptyset(&stop);
-  sigaddset(&stop, SIGTSTP);
-  ::sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-  ::raise(SIGTSTP);
-  // Here again after fg: take the terminal back the way the game had it.
-  struct sigaction again {};
-  again.sa_handler = onStopSignal;
-  sigemptyset(&again.sa_mask);
-  ::sigaction(SIGTSTP, &again, nullptr);
-  if (inKeyMode != 0) applyKeyMode();
-  errno = savedErrno;
 }
 
 void install(int signal, void (*handler)(int)) {
@@ -102,10 +98,73 @@ void install(int signal, void (*handler)(int)) {
   ::sigaction(signal, &action, nullptr);
 }
 
+// A signal the game was started to ignore (nohup, a background job) stays
+// ignored.
+void installUnlessIgnored(int signal, void (*handler)(int)) {
+  struct sigaction current {};
+  if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
+  install(signal, handler);
+}
+
+// Ctrl-C, kill, a closed terminal window: put the terminal back and go.
+void onEndingSignal(int signal) {
+  restoreSnapshot();
+  if (signal == SIGINT) {
+    (void)!::write(STDOUT_FILENO, "\n", 1);
+    ::_exit(130);
+  }
+  // End the way the signal ends a program, so that whoever started the game
+  // sees what stopped it. It arrives as soon as this handler returns.
+  install(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+// Ctrl-Z: the terminal is the player's while the game is stopped; after fg
+// the game takes it back the way it had it and goes on waiting.
+void onStopSignal(int /*signal*/) {
+  int savedErrno = errno;
+  restoreSnapshot();
+  install(SIGTSTP, SIG_DFL);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGTSTP);
+  ::sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+  ::raise(SIGTSTP);
+  // Here again after fg.
+  install(SIGTSTP, onStopSignal);
+  if (inKeyMode != 0) {
+    applyKeyMode();
+  } else {
+    restoreSnapshot();  // the shell may have left its own settings behind
+  }
+  errno = savedErrno;
+}
+
+void onFatalSignal(int signal, siginfo_t* info, void* /*context*/) {
+  restoreSnapshot();
+  for (int i = 0; i < FATAL_COUNT; ++i) {
+    if (FATAL_SIGNALS[i] == signal) ::sigaction(signal, &previousFatal[i], nullptr);
+  }
+  // A fault of the program's own happens again when this handler returns;
+  // a signal sent from outside has to be sent again.
+  if (info == nullptr || info->si_code <= 0) ::raise(signal);
+}
+
+void installFatalHandlers() {
+  for (int i = 0; i < FATAL_COUNT; ++i) {
+    struct sigaction action {};
+    action.sa_sigaction = onFatalSignal;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(FATAL_SIGNALS[i], &action, &previousFatal[i]);
+  }
+}
+
+// True when another byte is already here or arrives within a moment.
 bool moreBytesSoon() {
   if (hasBufferedBytes(keyboard)) return true;
   pollfd input{STDIN_FILENO, POLLIN, 0};
-  return ::poll(&input, 1, ESCAPE_WAIT_MS) > 0;
+  return ::poll(&input, 1, STRAGGLER_WAIT_MS) > 0;
 }
 
 int tildeKeyCode(int number) {
@@ -122,7 +181,7 @@ int tildeKeyCode(int number) {
   }
   if (number >= 11 && number <= 15) return KEY_F1 + number - 11;      // F1..F5
   if (number >= 17 && number <= 21) return KEY_F1 + 5 + number - 17;  // F6..F10
-  if (number == 23 || number == 24) return 133 + number - 23;         // F11, F12
+  if (number == 23 || number == 24) return KEY_F11 + number - 23;     // F11, F12
   return KEY_UNKNOWN;
 }
 
@@ -137,40 +196,63 @@ int letterKeyCode(int letter) {
     case 'P':
     case 'Q':
     case 'R':
-    case 'S': return KEY_F1 + letter - 'P';
+    case 'S': return KEY_F1 + letter - 'P';  // F1..F4
     default: return KEY_UNKNOWN;
   }
 }
 
-// After ESC: a lone escape is the Escape key; ESC [ ... or ESC O x is a
-// special key, reported as 0 with its second code pending.
+// After ESC. A lone escape is the Escape key, and so is an escape followed
+// by anything but '[' or 'O' (Alt with a key): that key is then read as a
+// key of its own. ESC [ ... and ESC O x are one special key, reported as 0
+// with its second code pending. ESC [ [ A..E are F1..F5 on the Linux console.
 int decodeEscape() {
-  if (!moreBytesSoon()) return 27;
-  int introducer = nextByte(keyboard);
-  if (introducer != '[' && introducer != 'O') {
-    // Alt with a key, or two escapes: keep the escape, the rest is read next.
-    if (introducer >= 0) pendingSecondCode = introducer;
-    return 27;
-  }
+  if (!moreBytesSoon()) return ESCAPE;
+  int introducer = peekByte(keyboard);
+  if (introducer != '[' && introducer != 'O') return ESCAPE;
+  nextByte(keyboard);
   int number = 0;
-  for (;;) {
-    if (!moreBytesSoon()) break;
-    int byte = nextByte(keyboard);
-    if (byte < 0) break;
-    if (byte >= '0' && byte <= '9') {
-      number = number * 10 + (byte - '0');
-      if (number > 1000) number = 1000;
+  bool numberDone = false;  // after ';' come modifiers: the key is what counts
+  bool consoleFunctionKey = false;
+  bool first = true;
+  pendingSecondCode = KEY_UNKNOWN;
+  while (moreBytesSoon()) {
+    int byte = peekByte(keyboard);
+    if (byte < 0x20 || byte > 0x7e) break;  // not part of a key: leave it
+    nextByte(keyboard);
+    if (first && introducer == '[' && byte == '[') {
+      consoleFunctionKey = true;
+      first = false;
       continue;
     }
-    if (byte == ';') {
-      number = 0;  // modifiers: the key is what counts
+    first = false;
+    if (consoleFunctionKey) {
+      if (byte >= 'A' && byte <= 'E') pendingSecondCode = KEY_F1 + byte - 'A';
+      break;
+    }
+    if (byte >= '0' && byte <= '9') {
+      if (!numberDone && number < 1000) number = number * 10 + (byte - '0');
+      continue;
+    }
+    if (byte < 0x40) {  // ';' and the other parameter and intermediate bytes
+      if (byte == ';') numberDone = true;
       continue;
     }
     pendingSecondCode = byte == '~' ? tildeKeyCode(number) : letterKeyCode(byte);
-    return 0;
+    break;
   }
-  pendingSecondCode = KEY_UNKNOWN;
   return 0;
+}
+
+// A key that types a character of several bytes is one key press: the
+// bytes after the first are taken with it.
+void takeRestOfCharacter(int lead) {
+  int more = lead >= 0xf0 ? 3 : lead >= 0xe0 ? 2 : lead >= 0xc0 ? 1 : 0;
+  while (more > 0 && moreBytesSoon()) {
+    int byte = peekByte(keyboard);
+    if (byte < 0x80 || byte > 0xbf) break;
+    nextByte(keyboard);
+    --more;
+  }
 }
 
 }  // namespace
@@ -179,11 +261,12 @@ bool openTerminal() {
   if (::tcgetattr(STDIN_FILENO, &snapshot) != 0) return false;
   haveSnapshot = 1;
   startReader(keyboard, readTerminal);
-  install(SIGINT, onEndingSignal);
-  install(SIGTERM, onEndingSignal);
-  install(SIGHUP, onEndingSignal);
-  install(SIGQUIT, onEndingSignal);
-  install(SIGTSTP, onStopSignal);
+  installUnlessIgnored(SIGINT, onEndingSignal);
+  installUnlessIgnored(SIGTERM, onEndingSignal);
+  installUnlessIgnored(SIGHUP, onEndingSignal);
+  installUnlessIgnored(SIGQUIT, onEndingSignal);
+  installUnlessIgnored(SIGTSTP, onStopSignal);
+  installFatalHandlers();
   return true;
 }
 
@@ -193,21 +276,28 @@ void closeTerminal() {
 }
 
 int terminalReadKey() {
+  flushOutput();
   if (pendingSecondCode >= 0) {
     int code = pendingSecondCode;
     pendingSecondCode = -1;
     return code;
   }
-  flushOutput();
   enterKeyMode();
   int key = nextByte(keyboard);
-  if (key == 27) key = decodeEscape();
+  if (key == ESCAPE) {
+    key = decodeEscape();
+  } else if (key >= 0xc0) {
+    takeRestOfCharacter(key);
+  }
   leaveKeyMode();
   return key;
 }
 
 bool terminalKeyWaiting() {
   if (pendingSecondCode >= 0 || hasBufferedBytes(keyboard)) return true;
+  if (keyboard.ended) return false;  // a terminal that has gone away holds no keys
+  // Without canonical mode the terminal also hands over a line not yet
+  // ended with Enter.
   enterKeyMode();
   pollfd input{STDIN_FILENO, POLLIN, 0};
   bool waiting = ::poll(&input, 1, 0) > 0;

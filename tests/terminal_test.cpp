@@ -1,0 +1,1036 @@
+// A player at a keyboard: the real program run under a pseudo-terminal, and
+// the terminal front end itself fed real key presses. Every wait here has a
+// deadline, and every process started is killed and reaped at the end.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "console/console.hpp"
+#include "console/terminal_console.hpp"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// Long enough for a sanitizer build on a busy machine. A passing test waits
+// far less; a failing one gives up here instead of hanging.
+constexpr int WAIT_MS = 8000;
+
+const std::string CLEAR = "\x1b[H\x1b[2J";
+const std::string PROMPT = "What now?  ";
+const std::string WITH_WHAT = "Tell me in one word, with what? ";
+const std::string GAME_OVER = "\r\nThe game is over\r\n\r\n\r\nWould you like to play again?\r\n";
+// INVENTORY at the start of a game, as the terminal shows it after the
+// typed command: the terminal's echo of Enter, the game's line break after
+// the command, the list, its closing empty line, and the turn's empty line.
+const std::string START_INVENTORY =
+    "\r\n\r\nYou are carrying:\r\nA life preserver\r\n\r\n\r\n" + PROMPT;
+// The key the tests press at the title: it appears nowhere in the game's
+// own text, so an echo of it would show.
+const std::string ANY_KEY = "`";
+
+// The player's terminal before the game starts: an ordinary line-editing
+// terminal, with a speed and VMIN/VTIME values that no program would pick,
+// so that a terminal "repaired" to some default instead of restored shows.
+termios playerSettings(int fd) {
+  termios t{};
+  ::tcgetattr(fd, &t);
+  t.c_iflag = BRKINT | ICRNL | IXON | IUTF8;
+  t.c_oflag = OPOST | ONLCR;
+  t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS8 | CREAD;
+  t.c_lflag = ISIG | ICANON | ECHO | ECHOE | ECHOK | ECHOCTL | ECHOKE | IEXTEN;
+  t.c_cc[VINTR] = 0x03;
+  t.c_cc[VQUIT] = 0x1c;
+  t.c_cc[VERASE] = 0x7f;
+  t.c_cc[VKILL] = 0x15;
+  t.c_cc[VEOF] = 0x04;
+  t.c_cc[VSUSP] = 0x1a;
+  t.c_cc[VMIN] = 3;
+  t.c_cc[VTIME] = 7;
+  ::cfsetispeed(&t, B9600);
+  ::cfsetospeed(&t, B9600);
+  return t;
+}
+
+::testing::AssertionResult sameSettings(const termios& before, const termios& after) {
+  auto differ = [](const char* what, unsigned long a, unsigned long b) {
+    return ::testing::AssertionFailure() << what << " was 0x" << std::hex << a << ", is 0x" << b;
+  };
+  if (before.c_iflag != after.c_iflag) return differ("input flags", before.c_iflag, after.c_iflag);
+  if (before.c_oflag != after.c_oflag) return differ("output flags", before.c_oflag, after.c_oflag);
+  if (before.c_cflag != after.c_cflag)
+    return differ("control flags", before.c_cflag, after.c_cflag);
+  if (before.c_lflag != after.c_lflag) return differ("local flags", before.c_lflag, after.c_lflag);
+  for (int i = 0; i < NCCS; ++i) {
+    if (before.c_cc[i] != after.c_cc[i]) {
+      return differ(("control character " + std::to_string(i)).c_str(), before.c_cc[i],
+                    after.c_cc[i]);
+    }
+  }
+  if (::cfgetispeed(&before) != ::cfgetispeed(&after)) return differ("input speed", 0, 1);
+  if (::cfgetospeed(&before) != ::cfgetospeed(&after)) return differ("output speed", 0, 1);
+  return ::testing::AssertionSuccess();
+}
+
+int millisecondsLeft(SteadyClock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+  return left.count() < 0 ? 0 : static_cast<int>(left.count());
+}
+
+SteadyClock::time_point deadlineFromNow() {
+  return SteadyClock::now() + std::chrono::milliseconds(WAIT_MS);
+}
+
+// Reads exactly length bytes from a descriptor before the deadline.
+bool readFully(int fd, void* data, std::size_t length, SteadyClock::time_point deadline) {
+  char* at = static_cast<char*>(data);
+  while (length > 0) {
+    pollfd ready{fd, POLLIN, 0};
+    if (::poll(&ready, 1, millisecondsLeft(deadline)) <= 0) return false;
+    ssize_t got = ::read(fd, at, length);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    at += got;
+    length -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+void writeFully(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return;
+    done += static_cast<std::size_t>(wrote);
+  }
+}
+
+// What the child does between fork and exec: nothing but calls that are
+// safe there.
+void becomeGame(bool ignoreHangup) {
+  rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);  // a Ctrl-\ test leaves no core file
+  struct sigaction action {};
+  action.sa_handler = ignoreHangup ? SIG_IGN : SIG_DFL;
+  ::sigaction(SIGHUP, &action, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  ::execl(TIDEWRACK_BINARY, "tidewrack", static_cast<char*>(nullptr));
+  ::_exit(127);
+}
+
+struct Options {
+  // Run the game as a shell with job control would: in a process group of
+  // its own in the foreground, under a parent that reports its stops.
+  // Without it the game leads its own session, where Ctrl-Z cannot stop it.
+  bool jobControl = false;
+  bool ignoreHangup = false;
+};
+
+// The game on a terminal of its own, and what the player sees of it.
+class PlayedGame {
+ public:
+  PlayedGame() = default;
+  PlayedGame(const PlayedGame&) = delete;
+  PlayedGame& operator=(const PlayedGame&) = delete;
+
+  ~PlayedGame() {
+    if (pid_ > 0 && !ended_) {
+      ::kill(pid_, SIGKILL);
+      if (shell_ < 0) ::waitpid(pid_, nullptr, 0);
+    }
+    if (shell_ > 0) {
+      ::kill(shell_, SIGKILL);
+      ::waitpid(shell_, nullptr, 0);
+    }
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+    if (events_ >= 0) ::close(events_);
+  }
+
+  // False (and the test is skipped) when this machine has no pseudo-terminals.
+  bool start(Options options = {}) {
+    winsize size{24, 80, 0, 0};
+    if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return false;
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    before_ = playerSettings(slave_);
+    ::tcsetattr(slave_, TCSANOW, &before_);
+    ::tcgetattr(slave_, &before_);  // as the terminal keeps it
+    if (!options.jobControl) {
+      pid_ = ::fork();
+      if (pid_ == 0) {
+        if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
+        becomeGame(options.ignoreHangup);
+      }
+      return pid_ > 0;
+    }
+    int link[2];
+    if (::pipe2(link, O_CLOEXEC) != 0) return false;
+    shell_ = ::fork();
+    if (shell_ == 0) runShell(link[1], options.ignoreHangup);
+    ::close(link[1]);
+    events_ = link[0];
+    return shell_ > 0 && readFully(events_, &pid_, sizeof pid_, deadlineFromNow());
+  }
+
+  pid_t pid() const { return pid_; }
+  const termios& before() const { return before_; }
+  termios settings() const {
+    termios now{};
+    ::tcgetattr(slave_, &now);
+    return now;
+  }
+
+  void type(const std::string& keys) { writeFully(master_, keys); }
+
+  // Waits until text has been shown after everything seen so far, and moves
+  // past it.
+  ::testing::AssertionResult see(const std::string& text) {
+    auto deadline = deadlineFromNow();
+    for (;;) {
+      std::size_t found = screen_.find(text, seen_);
+      if (found != std::string::npos) {
+        seen_ = found + text.size();
+        return ::testing::AssertionSuccess();
+      }
+      if (millisecondsLeft(deadline) == 0) {
+        return ::testing::AssertionFailure()
+               << "never saw \"" << printable(text) << "\"; the screen ends with \""
+               << printable(screen_.substr(seen_)) << "\"";
+      }
+      pump(20);
+    }
+  }
+
+  // Waits until text is shown and returns what came before it since the
+  // last thing seen.
+  std::string shownUntil(const std::string& text) {
+    std::size_t from = seen_;
+    if (!see(text)) return "(never saw \"" + printable(text) + "\")";
+    return screen_.substr(from, seen_ - text.size() - from);
+  }
+
+  // Waits until the game waits for a single key: the terminal is then out of
+  // canonical mode. The output before the wait is on the screen by then.
+  ::testing::AssertionResult keyWait() {
+    auto deadline = deadlineFromNow();
+    for (;;) {
+      if ((settings().c_lflag & ICANON) == 0) {
+        pump(0);
+        return ::testing::AssertionSuccess();
+      }
+      if (millisecondsLeft(deadline) == 0) {
+        return ::testing::AssertionFailure()
+               << "the game never waited for a key; the screen ends "
+               << "with \"" << printable(screen_.substr(seen_)) << "\"";
+      }
+      pump(2);
+    }
+  }
+
+  // Waits for the game to end; false on the deadline.
+  bool waitEnd(int& status) {
+    auto deadline = deadlineFromNow();
+    while (!ended_) {
+      if (shell_ > 0) {
+        char event = 0;
+        if (!nextEvent(event, deadline)) return false;
+        if (event == 'X') {
+          ended_ = readFully(events_, &status_, sizeof status_, deadline);
+          if (!ended_) return false;
+        }
+        continue;
+      }
+      pid_t done = ::waitpid(pid_, &status_, WNOHANG);
+      if (done == pid_) {
+        ended_ = true;
+        break;
+      }
+      if (millisecondsLeft(deadline) == 0) return false;
+      pump(5);
+    }
+    pump(0);
+    status = status_;
+    return true;
+  }
+
+  // With job control: the next stop ('S'), continue ('C') or end ('X').
+  bool nextEvent(char& event, SteadyClock::time_point deadline) {
+    for (;;) {
+      pump(0);
+      pollfd ready{events_, POLLIN, 0};
+      int got = ::poll(&ready, 1, std::min(20, millisecondsLeft(deadline)));
+      if (got > 0) return readFully(events_, &event, 1, deadline);
+      if (millisecondsLeft(deadline) == 0) return false;
+    }
+  }
+
+  ::testing::AssertionResult expectEvent(char wanted) {
+    char event = 0;
+    if (!nextEvent(event, deadlineFromNow())) {
+      return ::testing::AssertionFailure() << "no news of the game; wanted " << wanted;
+    }
+    if (event != wanted)
+      return ::testing::AssertionFailure() << "got " << event << ", wanted " << wanted;
+    return ::testing::AssertionSuccess();
+  }
+
+  // Hangs up the terminal, as closing a terminal window does.
+  void hangUp() {
+    ::close(master_);
+    master_ = -1;
+  }
+
+  const std::string& screen() const { return screen_; }
+  // Everything shown after the last thing seen.
+  std::string rest() {
+    pump(0);
+    return screen_.substr(seen_);
+  }
+
+  static std::string printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+      if (c == '\n') {
+        out += "\\n";
+      } else if (c == '\r') {
+        out += "\\r";
+      } else if (c < 32 || c == 127) {
+        char code[8];
+        std::snprintf(code, sizeof code, "\\x%02x", c);
+        out += code;
+      } else {
+        out += static_cast<char>(c);
+      }
+    }
+    return out.size() > 600 ? "..." + out.substr(out.size() - 600) : out;
+  }
+
+ private:
+  // Reads whatever the game has shown, waiting at most this long for it.
+  void pump(int milliseconds) {
+    if (master_ < 0) return;
+    for (;;) {
+      pollfd ready{master_, POLLIN, 0};
+      if (::poll(&ready, 1, milliseconds) <= 0 || (ready.revents & POLLIN) == 0) return;
+      char buffer[4096];
+      ssize_t got = ::read(master_, buffer, sizeof buffer);
+      if (got <= 0) return;
+      screen_.append(buffer, static_cast<std::size_t>(got));
+      milliseconds = 0;
+    }
+  }
+
+  // The child that stands in for a shell: it gives the game the terminal's
+  // foreground and reports what becomes of it.
+  [[noreturn]] void runShell(int report, bool ignoreHangup) {
+    if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
+    pid_t game = ::fork();
+    if (game == 0) {
+      ::setpgid(0, 0);
+      sigset_t ttou;
+      sigemptyset(&ttou);
+      sigaddset(&ttou, SIGTTOU);
+      ::sigprocmask(SIG_BLOCK, &ttou, nullptr);
+      ::tcsetpgrp(STDIN_FILENO, ::getpid());
+      becomeGame(ignoreHangup);
+    }
+    ::setpgid(game, game);
+    (void)!::write(report, &game, sizeof game);
+    for (;;) {
+      int status = 0;
+      pid_t done = ::waitpid(game, &status, WUNTRACED | WCONTINUED);
+      if (done < 0) {
+        if (errno == EINTR) continue;
+        ::_exit(1);
+      }
+      char event = WIFSTOPPED(status) ? 'S' : WIFCONTINUED(status) ? 'C' : 'X';
+      (void)!::write(report, &event, 1);
+      if (event == 'X') {
+        (void)!::write(report, &status, sizeof status);
+        ::_exit(0);
+      }
+    }
+  }
+
+  int master_ = -1;
+  int slave_ = -1;  // kept open: the terminal's settings can be read at any time
+  pid_t pid_ = -1;
+  pid_t shell_ = -1;
+  int events_ = -1;
+  bool ended_ = false;
+  int status_ = 0;
+  termios before_{};
+  std::string screen_;
+  std::size_t seen_ = 0;
+};
+
+#define START_OR_SKIP(game, ...)                                               \
+  do {                                                                         \
+    if (!(game).start(__VA_ARGS__)) GTEST_SKIP() << "no pseudo-terminal here"; \
+  } while (0)
+
+// From the title to the first "What now?  " of a game.
+::testing::AssertionResult pastTitle(PlayedGame& game) {
+  if (auto waiting = game.keyWait(); !waiting) return waiting;
+  game.type(ANY_KEY);
+  return game.see(PROMPT);
+}
+
+::testing::AssertionResult command(PlayedGame& game, const std::string& line,
+                                   const std::string& answer = PROMPT) {
+  game.type(line + "\r");
+  return game.see(answer);
+}
+
+// Ends a game quickly: without the life preserver the sea east of the
+// shore drowns the player at the end of the turn.
+::testing::AssertionResult drown(PlayedGame& game) {
+  if (auto done = command(game, "drop preserver"); !done) return done;
+  game.type("east\r");
+  if (auto shown = game.see("You can't swim!  You drowned!\r\n" + GAME_OVER); !shown) return shown;
+  return game.keyWait();
+}
+
+// From the shore to the gnome with the axe: the matches from the wreck,
+// up the cliff, the torch lit on the ledge, the axe from the shop, and
+// through the caves. Leaves the game at the first key wait of the fight.
+::testing::AssertionResult walkIntoGnomeFight(PlayedGame& game) {
+  const char* const walk[] = {
+      "east", "north",       "get matches", "south",       "west",  "west",  "west",    "south",
+      "up",   "climb cliff", "get torch",   "light torch", "north", "north", "get axe", "south",
+      "west", "north",       "west",        "south",       "west",  "south"};
+  for (const char* step : walk) {
+    if (auto done = command(game, step); !done) return done << " after " << step;
+  }
+  if (auto asked = command(game, "kill gnome", WITH_WHAT); !asked) return asked;
+  game.type("axe\r");
+  if (auto cleared = game.see(CLEAR); !cleared) return cleared;
+  return game.keyWait();
+}
+
+// ---------------------------------------------------------------------------
+// Single keys
+// ---------------------------------------------------------------------------
+
+TEST(TerminalKeys, TitleTakesOneKeyWithoutEnterOrEchoAndClearsWithEscapes) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(game.keyWait());
+  // Only canonical mode and echo are off for the key; everything else, and
+  // Ctrl-C above all, is as the player had it.
+  termios keyMode = game.settings();
+  EXPECT_EQ(keyMode.c_lflag & ECHO, 0U);
+  termios expected = game.before();
+  expected.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  expected.c_cc[VMIN] = keyMode.c_cc[VMIN];
+  expected.c_cc[VTIME] = keyMode.c_cc[VTIME];
+  EXPECT_TRUE(sameSettings(expected, keyMode));
+  EXPECT_EQ(keyMode.c_cc[VMIN], 1);
+  EXPECT_EQ(keyMode.c_cc[VTIME], 0);
+
+  ASSERT_TRUE(game.see(CLEAR));
+  ASSERT_TRUE(game.see("Tidewrack\r\n"));
+  game.type(ANY_KEY);  // no Enter
+  ASSERT_TRUE(game.see(CLEAR + "________________________________________________________________"
+                               "________________\r\n\r\nYou are "));
+  ASSERT_TRUE(
+      game.see("\r\n\r\nYou see: Nothing.\r\nObvious exits are: North  South  East  West  "
+               "\r\n_____________________________________________________________________"
+               "___________\r\n" +
+               PROMPT));
+  // Between reads the terminal is exactly the player's.
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  EXPECT_EQ(game.screen().rfind(CLEAR, 0), 0U) << "the first thing shown is a cleared screen";
+  EXPECT_EQ(game.screen().find('\f'), std::string::npos) << "no form feeds on a terminal";
+  EXPECT_EQ(game.screen().find(ANY_KEY), std::string::npos) << "the key was echoed";
+}
+
+TEST(TerminalKeys, ArrowAtTitleLeavesNothingForTheFirstCommand) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(game.keyWait());
+  game.type("\x1b[A");
+  ASSERT_TRUE(game.see(PROMPT));
+  // The arrow's second code, or any byte of its escape sequence, would have
+  // been refused as a command of its own or spoilt this one.
+  game.type("inventory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+}
+
+TEST(TerminalKeys, EscapeAloneAndAltKeyAtTitleAreKeys) {
+  for (const char* keys : {"\x1b", "\x1bx", "\x1bOP", "\x1b[[A", "\xc3\xa9", "\x1b[15;5~"}) {
+    SCOPED_TRACE(PlayedGame::printable(keys));
+    PlayedGame game;
+    START_OR_SKIP(game);
+    ASSERT_TRUE(game.keyWait());
+    game.type(keys);
+    ASSERT_TRUE(game.see(PROMPT));
+    game.type("inventory\r");
+    EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  }
+}
+
+// "y" restarts with the title; "n", Enter, an arrow or Escape ends the
+// program at once with status 0 and the player's terminal as it was.
+TEST(TerminalKeys, PlayAgainTakesOneKey) {
+  struct Case {
+    const char* keys;
+    bool again;
+  };
+  for (Case key : {Case{"y", true}, Case{"Y", true}, Case{"n", false}, Case{"\r", false},
+                   Case{"\x1b[B", false}, Case{"N", false}}) {
+    SCOPED_TRACE(PlayedGame::printable(key.keys));
+    PlayedGame game;
+    START_OR_SKIP(game);
+    ASSERT_TRUE(pastTitle(game));
+    ASSERT_TRUE(drown(game));
+    game.type(key.keys);
+    if (key.again) {
+      ASSERT_TRUE(game.see(CLEAR));
+      ASSERT_TRUE(game.see("Tidewrack\r\n"));
+      ASSERT_TRUE(pastTitle(game));
+      game.type("inventory\r");  // the life preserver is back in hand
+      ASSERT_TRUE(game.see(START_INVENTORY));
+      game.type("\x04");
+    }
+    int status = 0;
+    ASSERT_TRUE(game.waitEnd(status));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    if (!key.again) {
+      EXPECT_EQ(game.rest(), "") << "the key is not echoed; nothing follows";
+    }
+    EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Lines
+// ---------------------------------------------------------------------------
+
+TEST(TerminalLines, CommandIsEchoedAndEditedByTheTerminal) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(pastTitle(game));
+  // Backspace rubs out the x; the game reads "inv".
+  game.type("inx\x7fv\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inx\b \bv");
+  // Ctrl-U rubs out the whole line typed so far: "north" never goes north.
+  game.type("north\x15inv\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "north\b \b\b \b\b \b\b \b\b \binv");
+  // An empty line is "What?"; the terminal's own Enter echo comes first.
+  game.type("\r");
+  EXPECT_TRUE(game.see("\r\n\r\nWhat?\r\n\r\n" + PROMPT));
+  game.type("\x04");  // Ctrl-D: end of input
+  int status = 0;
+  ASSERT_TRUE(game.waitEnd(status));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(game.screen().find(CLEAR, game.screen().find(PROMPT)), std::string::npos)
+      << "the room was never shown again: no command moved the player";
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+}
+
+// Keys typed while the game was busy (here: before it came to read them)
+// are dropped before "What now?  " and never become a command.
+TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(game.keyWait());
+  // A key for the title and a whole command after it, typed while the
+  // terminal was waiting for one key: the command is never echoed either.
+  game.type(ANY_KEY + "north\r");
+  ASSERT_TRUE(game.see(PROMPT));
+  game.type("inventory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  // Two commands on one go: the first is played, the second was typed ahead
+  // of the prompt that follows and is dropped (its echo is the terminal's).
+  game.type("inventory\rnorth\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory\r\nnorth");
+  game.type("inventory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  game.type("\x04");
+  int status = 0;
+  ASSERT_TRUE(game.waitEnd(status));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  // One clear for the title and one for the shore: north was never walked.
+  std::size_t clears = 0;
+  for (std::size_t at = game.screen().find(CLEAR); at != std::string::npos;
+       at = game.screen().find(CLEAR, at + 1)) {
+    ++clears;
+  }
+  EXPECT_EQ(clears, 2U);
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+}
+
+// ---------------------------------------------------------------------------
+// Every way out, from every kind of wait, leaves the player's terminal as it
+// was.
+// ---------------------------------------------------------------------------
+
+enum class Wait { Title, Command, Answer, Fight, PlayAgain };
+enum class WayOut { CtrlC, CtrlD, CtrlBackslash, Terminate, HangUpSignal };
+
+struct Exit {
+  Wait wait;
+  WayOut way;
+};
+
+const char* waitName(Wait wait) {
+  switch (wait) {
+    case Wait::Title: return "Title";
+    case Wait::Command: return "Command";
+    case Wait::Answer: return "Answer";
+    case Wait::Fight: return "Fight";
+    case Wait::PlayAgain: return "PlayAgain";
+  }
+  return "?";
+}
+
+const char* wayName(WayOut way) {
+  switch (way) {
+    case WayOut::CtrlC: return "CtrlC";
+    case WayOut::CtrlD: return "CtrlD";
+    case WayOut::CtrlBackslash: return "CtrlBackslash";
+    case WayOut::Terminate: return "Sigterm";
+    case WayOut::HangUpSignal: return "Sighup";
+  }
+  return "?";
+}
+
+class TerminalWayOut : public ::testing::TestWithParam<Exit> {};
+
+TEST_P(TerminalWayOut, LeavesTheTerminalAsItWas) {
+  const Exit out = GetParam();
+  PlayedGame game;
+  START_OR_SKIP(game);
+  switch (out.wait) {
+    case Wait::Title: ASSERT_TRUE(game.keyWait()); break;
+    case Wait::Command: ASSERT_TRUE(pastTitle(game)); break;
+    case Wait::Answer:
+      ASSERT_TRUE(pastTitle(game));
+      ASSERT_TRUE(command(game, "kill sailor", WITH_WHAT));
+      break;
+    case Wait::Fight:
+      ASSERT_TRUE(pastTitle(game));
+      ASSERT_TRUE(walkIntoGnomeFight(game));
+      break;
+    case Wait::PlayAgain:
+      ASSERT_TRUE(pastTitle(game));
+      ASSERT_TRUE(drown(game));
+      break;
+  }
+  switch (out.way) {
+    case WayOut::CtrlC: game.type("\x03"); break;
+    case WayOut::CtrlD: game.type("\x04"); break;
+    case WayOut::CtrlBackslash: game.type("\x1c"); break;
+    case WayOut::Terminate: ::kill(game.pid(), SIGTERM); break;
+    case WayOut::HangUpSignal: ::kill(game.pid(), SIGHUP); break;
+  }
+  int status = 0;
+  ASSERT_TRUE(game.waitEnd(status)) << "the game did not end";
+  switch (out.way) {
+    case WayOut::CtrlC:
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+      break;
+    case WayOut::CtrlD: EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status; break;
+    case WayOut::CtrlBackslash:
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGQUIT) << status;
+      break;
+    case WayOut::Terminate:
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+      break;
+    case WayOut::HangUpSignal:
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
+      break;
+  }
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+}
+
+// Ctrl-D is a key like any other where the game waits for one key, so it
+// ends the game only where a line is read.
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, TerminalWayOut,
+    ::testing::Values(
+        Exit{Wait::Title, WayOut::CtrlC}, Exit{Wait::Title, WayOut::Terminate},
+        Exit{Wait::Title, WayOut::HangUpSignal}, Exit{Wait::Command, WayOut::CtrlC},
+        Exit{Wait::Command, WayOut::CtrlD}, Exit{Wait::Command, WayOut::CtrlBackslash},
+        Exit{Wait::Command, WayOut::Terminate}, Exit{Wait::Command, WayOut::HangUpSignal},
+        Exit{Wait::Answer, WayOut::CtrlC}, Exit{Wait::Answer, WayOut::CtrlD},
+        Exit{Wait::Answer, WayOut::Terminate}, Exit{Wait::Answer, WayOut::HangUpSignal},
+        Exit{Wait::Fight, WayOut::CtrlC}, Exit{Wait::Fight, WayOut::Terminate},
+        Exit{Wait::Fight, WayOut::HangUpSignal}, Exit{Wait::PlayAgain, WayOut::CtrlC},
+        Exit{Wait::PlayAgain, WayOut::Terminate}, Exit{Wait::PlayAgain, WayOut::HangUpSignal}),
+    [](const ::testing::TestParamInfo<Exit>& info) {
+      return std::string(waitName(info.param.wait)) + wayName(info.param.way);
+    });
+
+// Closing the terminal window: the game ends at once, whether the hangup
+// signal kills it or, ignored (nohup), the terminal reads as ended.
+TEST(TerminalHangUp, ClosedTerminalEndsTheGame) {
+  for (bool ignored : {false, true}) {
+    for (bool atKey : {false, true}) {
+      SCOPED_TRACE(std::string(ignored ? "hangup ignored" : "hangup signal") +
+                   (atKey ? ", at the title" : ", at the prompt"));
+      PlayedGame game;
+      Options options;
+      options.ignoreHangup = ignored;
+      START_OR_SKIP(game, options);
+      if (atKey) {
+        ASSERT_TRUE(game.keyWait());
+      } else {
+        ASSERT_TRUE(pastTitle(game));
+      }
+      game.hangUp();
+      int status = 0;
+      ASSERT_TRUE(game.waitEnd(status)) << "the game went on without its terminal";
+      if (ignored) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      } else {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
+      }
+    }
+  }
+}
+
+// Ctrl-Z under a shell with job control: the game stops with the player's
+// terminal settings back, and after fg (SIGCONT) goes on waiting where it was.
+TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
+  PlayedGame game;
+  Options options;
+  options.jobControl = true;
+  START_OR_SKIP(game, options);
+
+  // At the title, waiting for a key.
+  ASSERT_TRUE(game.keyWait());
+  game.type("\x1a");
+  ASSERT_TRUE(game.expectEvent('S'));
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  ::kill(game.pid(), SIGCONT);
+  ASSERT_TRUE(game.expectEvent('C'));
+  ASSERT_TRUE(game.keyWait()) << "back in the wait for a key";
+  game.type(ANY_KEY);
+  ASSERT_TRUE(game.see(PROMPT));
+
+  // At "What now?  ", reading a line.
+  game.type("\x1a");
+  ASSERT_TRUE(game.expectEvent('S'));
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  ::kill(game.pid(), SIGCONT);
+  ASSERT_TRUE(game.expectEvent('C'));
+  game.type("inventory\r");
+  // The terminal itself echoes the Ctrl-Z as ^Z.
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "^Zinventory");
+
+  game.type("\x04");
+  int status = 0;
+  ASSERT_TRUE(game.waitEnd(status));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+}
+
+// ---------------------------------------------------------------------------
+// The terminal front end on its own, in a child process whose standard input
+// and output are a pseudo-terminal; it reports over a socket.
+// ---------------------------------------------------------------------------
+
+class FrontEndChild {
+ public:
+  FrontEndChild(const FrontEndChild&) = delete;
+  FrontEndChild& operator=(const FrontEndChild&) = delete;
+  FrontEndChild() = default;
+
+  ~FrontEndChild() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+    if (link_ >= 0) ::close(link_);
+  }
+
+  // Runs body in the child with the terminal front end open; the child
+  // reports with report() and waits for the test with awaitGo().
+  bool start(void (*body)()) {
+    winsize size{24, 80, 0, 0};
+    if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return false;
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    termios settings = playerSettings(slave_);
+    ::tcsetattr(slave_, TCSANOW, &settings);
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return false;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      // The child holds only its own ends: a hangup must reach it.
+      ::close(master_);
+      ::close(pair[0]);
+      childLink = pair[1];
+      if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      ::sigaction(SIGHUP, &ignore, nullptr);  // a hangup is read as the end of input
+      if (!openTerminal()) ::_exit(125);
+      FrontEnd frontEnd{};
+      frontEnd.clearScreen = ansiClear;
+      frontEnd.readKey = terminalReadKey;
+      frontEnd.keyWaiting = terminalKeyWaiting;
+      frontEnd.readLine = terminalReadLine;
+      frontEnd.write = [](const char* text, std::size_t length) {
+        (void)!::write(STDOUT_FILENO, text, length);
+      };
+      frontEnd.clock = [] { return std::uint32_t{0}; };
+      setFrontEnd(frontEnd);
+      body();
+      closeTerminal();
+      ::_exit(0);
+    }
+    ::close(pair[1]);
+    link_ = pair[0];
+    return pid_ > 0;
+  }
+
+  static void report(int value) { (void)!::write(childLink, &value, sizeof value); }
+  static void awaitGo() {
+    char go = 0;
+    (void)!::read(childLink, &go, 1);
+  }
+
+  ::testing::AssertionResult nextReport(int& value) {
+    if (readFully(link_, &value, sizeof value, deadlineFromNow())) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "the front end reported nothing";
+  }
+
+  std::vector<int> reports(std::size_t count) {
+    std::vector<int> values;
+    int value = 0;
+    while (values.size() < count && nextReport(value)) values.push_back(value);
+    return values;
+  }
+
+  void go() { (void)!::write(link_, "g", 1); }
+
+  ::testing::AssertionResult keyWait() {
+    auto deadline = deadlineFromNow();
+    for (;;) {
+      termios now{};
+      ::tcgetattr(slave_, &now);
+      if ((now.c_lflag & ICANON) == 0) return ::testing::AssertionSuccess();
+      if (millisecondsLeft(deadline) == 0) return ::testing::AssertionFailure() << "no key wait";
+      drain(2);
+    }
+  }
+
+  void type(const std::string& keys) { writeFully(master_, keys); }
+  void hangUp() {
+    ::close(master_);
+    master_ = -1;
+  }
+
+  int exitStatus() {
+    auto deadline = deadlineFromNow();
+    int status = -1;
+    while (::waitpid(pid_, &status, WNOHANG) != pid_) {
+      if (millisecondsLeft(deadline) == 0) return -1;
+      drain(5);
+    }
+    pid_ = -1;
+    return status;
+  }
+
+ private:
+  void drain(int milliseconds) {
+    if (master_ < 0) {
+      ::poll(nullptr, 0, milliseconds);
+      return;
+    }
+    pollfd ready{master_, POLLIN, 0};
+    if (::poll(&ready, 1, milliseconds) > 0 && (ready.revents & POLLIN) != 0) {
+      char buffer[1024];
+      (void)!::read(master_, buffer, sizeof buffer);
+    }
+  }
+
+  static int childLink;
+  int master_ = -1;
+  int slave_ = -1;
+  int link_ = -1;
+  pid_t pid_ = -1;
+};
+
+int FrontEndChild::childLink = -1;
+
+// Reads keys and reports every code until -1.
+void reportEveryKey() {
+  for (;;) {
+    int key = readKey();
+    FrontEndChild::report(key);
+    if (key < 0) return;
+  }
+}
+
+TEST(TerminalFrontEnd, KeysAndSpecialKeysAsTheGameSeesThem) {
+  FrontEndChild child;
+  if (!child.start(reportEveryKey)) GTEST_SKIP() << "no pseudo-terminal here";
+  struct Press {
+    const char* keys;
+    std::vector<int> codes;
+  };
+  // Every character typed is a key, control characters and Enter included;
+  // a special key is 0 and then its second code; a character of several
+  // bytes is one key.
+  const Press presses[] = {
+      {"a", {'a'}},
+      {"Y", {'Y'}},
+      {"\r", {'\n'}},
+      {"\x04", {4}},
+      {" ", {' '}},
+      {"\x1b[A", {0, 72}},
+      {"\x1b[B", {0, 80}},
+      {"\x1b[C", {0, 77}},
+      {"\x1b[D", {0, 75}},
+      {"\x1bOA", {0, 72}},
+      {"\x1b[H", {0, 71}},
+      {"\x1b[3~", {0, 83}},
+      {"\x1b[3;5~", {0, 83}},
+      {"\x1b[1;5C", {0, 77}},
+      {"\x1b[5~", {0, 73}},
+      {"\x1bOP", {0, 59}},
+      {"\x1b[[A", {0, 59}},
+      {"\x1b[21~", {0, 68}},
+      {"\x1b[24~", {0, 134}},
+      {"\x1b", {27}},
+      {"\x1bx", {27, 'x'}},
+      {"\xc3\xa9", {0xc3}},
+      {"\xe2\x82\xac", {0xe2}},
+  };
+  for (const Press& press : presses) {
+    SCOPED_TRACE(PlayedGame::printable(press.keys));
+    ASSERT_TRUE(child.keyWait());
+    child.type(press.keys);
+    EXPECT_EQ(child.reports(press.codes.size()), press.codes);
+  }
+  ASSERT_TRUE(child.keyWait());
+  child.hangUp();
+  int value = 0;
+  ASSERT_TRUE(child.nextReport(value));
+  EXPECT_EQ(value, -1) << "a terminal that has gone away gives no more keys";
+  EXPECT_EQ(child.exitStatus(), 0);
+}
+
+// keyWaiting answers at once, sees keys not yet ended with Enter, and
+// reports a pending second code; after a hangup it reports nothing, so the
+// discarding of typed-ahead keys cannot spin.
+void reportKeyWaiting() {
+  FrontEndChild::report(keyWaiting() ? 1 : 0);  // nothing typed yet
+  FrontEndChild::awaitGo();                     // "ab" typed, no Enter
+  FrontEndChild::report(keyWaiting() ? 1 : 0);
+  FrontEndChild::report(readKey());
+  FrontEndChild::report(readKey());
+  FrontEndChild::report(keyWaiting() ? 1 : 0);
+  FrontEndChild::awaitGo();  // an arrow typed
+  FrontEndChild::report(keyWaiting() ? 1 : 0);
+  FrontEndChild::report(readKey());
+  FrontEndChild::report(keyWaiting() ? 1 : 0);  // its second code is pending
+  FrontEndChild::report(readKey());
+  FrontEndChild::report(keyWaiting() ? 1 : 0);
+  FrontEndChild::awaitGo();  // the terminal hung up
+  int discarded = 0;
+  while (keyWaiting() && discarded < 100) {
+    readKey();
+    ++discarded;
+  }
+  FrontEndChild::report(discarded);
+  char line[80] = "untouched";
+  FrontEndChild::report(readLine(line, sizeof line) ? 1 : 0);
+  FrontEndChild::report(std::strcmp(line, "untouched") == 0 ? 1 : 0);
+}
+
+TEST(TerminalFrontEnd, KeyWaitingPollsWithoutBlocking) {
+  FrontEndChild child;
+  if (!child.start(reportKeyWaiting)) GTEST_SKIP() << "no pseudo-terminal here";
+  EXPECT_EQ(child.reports(1), std::vector<int>{0});
+  child.type("ab");
+  // Give the keys time to reach the terminal before asking.
+  ::poll(nullptr, 0, 50);
+  child.go();
+  EXPECT_EQ(child.reports(4), (std::vector<int>{1, 'a', 'b', 0}));
+  child.type("\x1b[D");
+  ::poll(nullptr, 0, 50);
+  child.go();
+  EXPECT_EQ(child.reports(5), (std::vector<int>{1, 0, 1, 75, 0}));
+  child.hangUp();
+  child.go();
+  std::vector<int> discarded = child.reports(1);
+  ASSERT_EQ(discarded.size(), 1U);
+  EXPECT_LE(discarded[0], 1) << "keys discarded after the hangup";
+  EXPECT_EQ(child.reports(2), (std::vector<int>{0, 1})) << "no line, buffer untouched";
+  EXPECT_EQ(child.exitStatus(), 0);
+}
+
+// readLine: the terminal's own canonical mode does the editing; the game
+// gets the edited line, cut to 79 characters, the rest of a long line
+// dropped, and output is on the screen before the read.
+void reportLines() {
+  char line[80];
+  for (;;) {
+    say("> ");
+    if (!readLine(line, sizeof line)) {
+      FrontEndChild::report(-1);
+      return;
+    }
+    FrontEndChild::report(static_cast<int>(std::strlen(line)));
+    for (const char* c = line; *c != '\0'; ++c)
+      FrontEndChild::report(static_cast<unsigned char>(*c));
+  }
+}
+
+TEST(TerminalFrontEnd, LinesAreEditedByTheTerminal) {
+  FrontEndChild child;
+  if (!child.start(reportLines)) GTEST_SKIP() << "no pseudo-terminal here";
+  auto lineOf = [&child]() {
+    std::string text;
+    int length = 0;
+    if (!child.nextReport(length) || length < 0) return std::string("(none)");
+    for (int value : child.reports(static_cast<std::size_t>(length)))
+      text += static_cast<char>(value);
+    return text;
+  };
+  child.type("get torcj\x7fh\r");
+  EXPECT_EQ(lineOf(), "get torch");
+  child.type("go west\x15get axe\r");
+  EXPECT_EQ(lineOf(), "get axe");
+  child.type(std::string(100, 'a') + "\rnext\r");
+  EXPECT_EQ(lineOf(), std::string(79, 'a'));
+  EXPECT_EQ(lineOf(), "next");
+  child.type("\x04");
+  int value = 0;
+  ASSERT_TRUE(child.nextReport(value));
+  EXPECT_EQ(value, -1);
+  EXPECT_EQ(child.exitStatus(), 0);
+}
+
+}  // namespace
