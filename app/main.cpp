@@ -22,7 +22,8 @@ int main() {
     frontEnd.keyWaiting = terminalKeyWaiting;
     frontEnd.readLine = terminalReadLine;
   } else {
-    connectPipeInput(readStandardInput);
+    frontEnd.write = holdStandardOutput;
+    connectPipeInput(readStandardInputAfterOutput);
     frontEnd.readKey = pipeReadKey;
     frontEnd.keyWaiting = pipeKeyWaiting;
     frontEnd.readLine = pipeReadLine;
@@ -31,6 +32,7 @@ int main() {
 
   const int status = runProgram();
   flushOutput();
+  writeHeldOutput();
   closeTerminal();
   return status;
 }

@@ -1,6 +1,7 @@
 #include "console/pipe_console.hpp"
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 #ifdef _WIN32
@@ -88,6 +89,34 @@ void writeStandardOutput(const char* text, std::size_t length) {
   }
 }
 #endif
+
+namespace {
+char heldOutput[65536];
+std::size_t heldLength = 0;
+}  // namespace
+
+void holdStandardOutput(const char* text, std::size_t length) {
+  if (heldLength + length > sizeof heldOutput) {
+    writeHeldOutput();
+    if (length > sizeof heldOutput) {
+      writeStandardOutput(text, length);
+      return;
+    }
+  }
+  std::memcpy(heldOutput + heldLength, text, length);
+  heldLength += length;
+}
+
+void writeHeldOutput() {
+  if (heldLength == 0) return;
+  writeStandardOutput(heldOutput, heldLength);
+  heldLength = 0;
+}
+
+std::size_t readStandardInputAfterOutput(char* buffer, std::size_t capacity) {
+  writeHeldOutput();
+  return readStandardInput(buffer, capacity);
+}
 
 void formFeedClear() { say("\f"); }
 

@@ -20,6 +20,16 @@ bool pipeReadLine(char* buffer, int capacity);
 std::size_t readStandardInput(char* buffer, std::size_t capacity);
 void writeStandardOutput(const char* text, std::size_t length);
 
+// Standard output in pipe mode. The game hands its output over before every
+// read, but nobody can be waiting for it while lines typed ahead are still
+// to be taken: it is held, and written out just before the program waits for
+// more input, when 64 KiB have gathered, and at exit (writeHeldOutput). One
+// write answers a whole run of typed-ahead lines instead of one per line.
+void holdStandardOutput(const char* text, std::size_t length);
+void writeHeldOutput();
+// Standard input as a byte source that first writes out the held output.
+std::size_t readStandardInputAfterOutput(char* buffer, std::size_t capacity);
+
 // Output that is not a terminal: a form feed stands for a cleared screen.
 void formFeedClear();
 
