@@ -1,7 +1,522 @@
 #include "persistence/savefile.hpp"
 
-#include "console/console.hpp"
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 
-// Saving and loading come with the save-file work; for now they only say so.
-void saveGame() { say("The game cannot be saved yet.\n"); }
-void loadGame() { say("No game was loaded.\n"); }
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "console/console.hpp"
+#include "core/game.hpp"
+#include "core/state.hpp"
+#include "core/world.hpp"
+
+// The save file is plain text:
+//
+//   line 1   the 246 cells of the exits grid (rooms 0..40, each row North,
+//            South, East, West, Up, Down), the 38 object locations (objects
+//            0..37; -1 carried, -2 worn), the fourteen counters from
+//            currentRoom to gameOver and last visionStage, every number in
+//            decimal and followed by one space, the last by the line end;
+//   2..38    the names of objects 1..37, one a line; the six direction
+//            labels keep their trailing space.
+//
+// Lines end as text files do where the game runs: LF, or CR LF on Windows.
+// Either kind loads on both.
+//
+// A player can open the file and change it, and a file can be cut short or
+// damaged, so nothing read from it reaches the game until the whole file has
+// been read into a record of its own and found to be a game that play could
+// have reached, field by field. A file that fails anywhere is refused whole
+// and the game goes on as it was.
+//
+// What a hand-edited file may still do, because play could give each value:
+// - lay out the exits between rooms 1..40 in any way (row 0 stays empty);
+// - put any object 7..37 in any room, in the hands (-1) or on the body (-2);
+//   objects 0..6 are not things in the world and stay at 0;
+// - set each counter anywhere in its own range, in any combination with the
+//   others: the carried count is kept as it stands and never recounted from
+//   the objects marked carried, and a lit torch need not be in the world;
+// - give objects 7..37 any name of 1 to 58 printable characters, and so
+//   change the wine states that live in the bottle's and the goblet's names.
+// The direction labels are not the player's to rename; a label whose
+// trailing space an editor has stripped is read as the label. Blanks after
+// the last number of the first line, and blank lines after the last name,
+// are let by; a name line without its line end is a file cut short.
+//
+// The integer reading is the usual one: blanks and line ends before a number
+// are skipped, a sign may come first, 0x or 0X starts a hexadecimal number
+// and a leading 0 an octal one. A number must end at a blank or at the end
+// of the file, so "09" or "12abc" is damage, not two numbers.
+
+namespace {
+
+// ---- The few file operations a save needs, on each platform. Files are
+// read and written as bytes; the line end is written out in full.
+
+#ifdef _WIN32
+
+constexpr const char* LINE_END = "\r\n";
+
+int openForReading(const char* name) { return ::_open(name, _O_RDONLY | _O_BINARY); }
+
+bool isPlainFile(int file) {
+  struct _stat facts {};
+  return ::_fstat(file, &facts) == 0 && (facts.st_mode & _S_IFMT) == _S_IFREG;
+}
+
+long readBytes(int file, char* buffer, std::size_t capacity) {
+  return ::_read(file, buffer, static_cast<unsigned>(capacity));
+}
+
+int createNewFile(const char* name) {
+  return ::_open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+
+long writeBytes(int file, const char* bytes, std::size_t length) {
+  return ::_write(file, bytes, static_cast<unsigned>(length));
+}
+
+// The file's attributes stay Windows' own business.
+bool takeOverPermissions(int) { return true; }
+bool putOnDisk(int file) { return ::_commit(file) == 0; }
+bool closeFile(int file) { return ::_close(file) == 0; }
+void removeFile(const char* name) { ::_unlink(name); }
+long processNumber() { return static_cast<long>(::_getpid()); }
+
+bool moveOver(const char* fresh, const char* target) {
+  return ::MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+#else
+
+constexpr const char* LINE_END = "\n";
+
+// Without waiting for a writer, should the save file be a pipe.
+int openForReading(const char* name) { return ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
+
+bool isPlainFile(int file) {
+  struct stat facts {};
+  return ::fstat(file, &facts) == 0 && S_ISREG(facts.st_mode);
+}
+
+long readBytes(int file, char* buffer, std::size_t capacity) {
+  ssize_t got = 0;
+  do {
+    got = ::read(file, buffer, capacity);
+  } while (got < 0 && errno == EINTR);
+  return static_cast<long>(got);
+}
+
+int createNewFile(const char* name) {
+  return ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+long writeBytes(int file, const char* bytes, std::size_t length) {
+  ssize_t wrote = 0;
+  do {
+    wrote = ::write(file, bytes, length);
+  } while (wrote < 0 && errno == EINTR);
+  return static_cast<long>(wrote);
+}
+
+// A new save keeps the permissions of the one it replaces, read-only
+// included; a first save has those of any new file.
+bool takeOverPermissions(int file) {
+  struct stat old {};
+  if (::stat(SAVE_FILE_NAME, &old) != 0 || !S_ISREG(old.st_mode)) return true;
+  return ::fchmod(file, old.st_mode & 0777) == 0;
+}
+
+bool putOnDisk(int file) { return ::fsync(file) == 0; }
+bool closeFile(int file) { return ::close(file) == 0; }
+void removeFile(const char* name) { ::unlink(name); }
+long processNumber() { return static_cast<long>(::getpid()); }
+
+bool moveOver(const char* fresh, const char* target) {
+  if (::rename(fresh, target) != 0) return false;
+  // Put the new name on the disk too. The save has been made either way.
+  const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
+}
+
+#endif
+
+// ---- What each saved value may be.
+
+// The longest name a name line can carry. Play never gives a name of more
+// than 39 characters.
+constexpr std::size_t LONGEST_NAME = 58;
+static_assert(LONGEST_NAME + 2 <= NAME_CAPACITY, "a name line and its CR fit a name text");
+
+// A turn far beyond any game: one turn per command, and DRINK adds 30 only
+// once a game, since there is one bottle of wine. From here more than two
+// thousand million commands could follow before the counter overflowed.
+constexpr std::int32_t LAST_SAVED_TURN = 1'000'000;
+
+constexpr std::int32_t LAST_VISION_STAGE = 12;
+
+struct CounterRule {
+  std::int32_t GameState::*field;
+  std::int32_t lowest;
+  std::int32_t highest;
+};
+
+// The fourteen counters in the file's order, each with the values play can
+// give it between two commands.
+constexpr CounterRule savedCounters[] = {
+    {&GameState::currentRoom, 1, ROOM_COUNT},
+    {&GameState::matchesLeft, 0, 20},  // a full matchbook holds 20
+    {&GameState::turn, 1, LAST_SAVED_TURN},
+    {&GameState::chestLocked, 0, 1},
+    {&GameState::chestClosed, 0, 1},
+    {&GameState::scubaAir, 0, 35},  // full tanks; 0 once they have run out
+    {&GameState::scubaOn, 0, 1},
+    {&GameState::carriedCount, 0, 5},  // GET stops at 5; 0 once even the preserver is put down
+    {&GameState::matchLit, 0, 1},
+    {&GameState::matchTurns, 0, 4},  // the match goes out as its count reaches 5
+    {&GameState::torchLit, 0, 1},
+    {&GameState::torchFuel, 0, 40},  // a new torch's fuel; 0 once it has burnt out
+    {&GameState::birdSeen, 0, 1},
+    // Saving is a command, so the game saves 0; a file that says 1 loads as
+    // a game that ends with that turn.
+    {&GameState::gameOver, 0, 1},
+};
+
+bool isPrintable(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  return code >= 0x20 && code != 0x7F;
+}
+
+bool nameIsAcceptable(const char* name, int object) {
+  if (object < FIRST_OBJECT) return std::strcmp(name, initialObjectName[object]) == 0;
+  const std::size_t length = std::strlen(name);
+  if (length == 0 || length > LONGEST_NAME) return false;
+  for (std::size_t at = 0; at < length; ++at) {
+    if (!isPrintable(name[at])) return false;
+  }
+  return true;
+}
+
+// True when every value the save file holds lies where play can put it. The
+// loader takes nothing else, and the saver writes nothing else, so whatever
+// is saved loads back.
+bool isSavableGame(const GameState& state) {
+  for (int room = 0; room <= ROOM_COUNT; ++room) {
+    for (int column = 0; column < DIRECTION_COUNT; ++column) {
+      const int cell = state.exits[room][column];
+      if (cell > (room == 0 ? 0 : ROOM_COUNT)) return false;
+    }
+  }
+  for (int object = 0; object < OBJECT_COUNT; ++object) {
+    const int location = state.objectLocation[object];
+    if (object < FIRST_OBJECT ? location != NOWHERE : location < WORN || location > ROOM_COUNT) {
+      return false;
+    }
+  }
+  for (const CounterRule& rule : savedCounters) {
+    const std::int32_t value = state.*rule.field;
+    if (value < rule.lowest || value > rule.highest) return false;
+  }
+  if (state.visionStage < 0 || state.visionStage > LAST_VISION_STAGE) return false;
+  for (int object = 1; object < OBJECT_COUNT; ++object) {
+    if (!nameIsAcceptable(state.objectName[object], object)) return false;
+  }
+  return true;
+}
+
+// ---- Saving.
+
+// The whole file, made in memory before anything is written. The largest
+// game that can be saved needs well under half of it.
+struct SaveText {
+  char bytes[8192];
+  std::size_t length;
+  bool overflowed;
+};
+
+void append(SaveText& text, const char* bytes, std::size_t length) {
+  if (length > sizeof text.bytes - text.length) {
+    text.overflowed = true;
+    return;
+  }
+  std::memcpy(text.bytes + text.length, bytes, length);
+  text.length += length;
+}
+
+void appendText(SaveText& text, const char* bytes) { append(text, bytes, std::strlen(bytes)); }
+
+void appendNumber(SaveText& text, long long value) {
+  char digits[24];
+  const int length = std::snprintf(digits, sizeof digits, "%lld", value);
+  append(text, digits, static_cast<std::size_t>(length));
+}
+
+void formatSaveText(const GameState& state, SaveText& text) {
+  text.length = 0;
+  text.overflowed = false;
+  for (int room = 0; room <= ROOM_COUNT; ++room) {
+    for (int column = 0; column < DIRECTION_COUNT; ++column) {
+      appendNumber(text, state.exits[room][column]);
+      appendText(text, " ");
+    }
+  }
+  for (int object = 0; object < OBJECT_COUNT; ++object) {
+    appendNumber(text, state.objectLocation[object]);
+    appendText(text, " ");
+  }
+  for (const CounterRule& rule : savedCounters) {
+    appendNumber(text, state.*rule.field);
+    appendText(text, " ");
+  }
+  appendNumber(text, state.visionStage);
+  appendText(text, LINE_END);
+  for (int object = 1; object < OBJECT_COUNT; ++object) {
+    appendText(text, state.objectName[object]);
+    appendText(text, LINE_END);
+  }
+}
+
+bool writeAll(int file, const char* bytes, std::size_t length) {
+  while (length > 0) {
+    const long wrote = writeBytes(file, bytes, length);
+    if (wrote <= 0) return false;
+    bytes += wrote;
+    length -= static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
+// Writes the new save beside the old one, puts it on the disk, and only then
+// puts it in the old one's place, in one step. Until that step the old save
+// is whole; after it the new one is. False, with the old save untouched and
+// no new file left behind, when any of it fails.
+bool replaceSaveFile(const SaveText& text) {
+  char fresh[64];
+  std::snprintf(fresh, sizeof fresh, "%s.%ld.new", SAVE_FILE_NAME, processNumber());
+  int file = createNewFile(fresh);
+  if (file < 0 && errno == EEXIST) {
+    // Left behind by a game that stopped while saving, under this number.
+    removeFile(fresh);
+    file = createNewFile(fresh);
+  }
+  if (file < 0) return false;
+  bool written =
+      writeAll(file, text.bytes, text.length) && takeOverPermissions(file) && putOnDisk(file);
+  if (!closeFile(file)) written = false;
+  if (written && moveOver(fresh, SAVE_FILE_NAME)) return true;
+  removeFile(fresh);
+  return false;
+}
+
+// ---- Loading.
+
+// The save file, read a piece at a time.
+struct SaveReader {
+  int file;
+  bool failed;  // the file could not be read to its end
+  std::size_t position;
+  std::size_t length;
+  char buffer[4096];
+};
+
+// The next byte (0..255) without taking it, or -1 at the end of the file.
+int peekByte(SaveReader& in) {
+  if (in.position == in.length) {
+    if (in.failed) return -1;
+    const long got = readBytes(in.file, in.buffer, sizeof in.buffer);
+    if (got < 0) in.failed = true;
+    if (got <= 0) return -1;
+    in.position = 0;
+    in.length = static_cast<std::size_t>(got);
+  }
+  return static_cast<unsigned char>(in.buffer[in.position]);
+}
+
+int takeByte(SaveReader& in) {
+  const int byte = peekByte(in);
+  if (byte >= 0) in.position += 1;
+  return byte;
+}
+
+bool isBlank(int byte) {
+  return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+         byte == '\r';
+}
+
+int digitValue(int byte) {
+  if (byte >= '0' && byte <= '9') return byte - '0';
+  if (byte >= 'a' && byte <= 'f') return byte - 'a' + 10;
+  if (byte >= 'A' && byte <= 'F') return byte - 'A' + 10;
+  return 99;
+}
+
+// One number, after any blanks. False when the file ends first or what
+// stands there is not a whole number. Numbers far too large for any field
+// are read as one that is merely too large.
+bool readNumber(SaveReader& in, long long& value) {
+  while (isBlank(peekByte(in))) takeByte(in);
+  bool negative = false;
+  if (peekByte(in) == '+' || peekByte(in) == '-') negative = takeByte(in) == '-';
+  int base = 10;
+  int digits = 0;
+  if (peekByte(in) == '0') {
+    takeByte(in);
+    base = 8;
+    digits = 1;
+    if (peekByte(in) == 'x' || peekByte(in) == 'X') {
+      takeByte(in);
+      base = 16;
+      digits = 0;
+    }
+  }
+  constexpr long long TOO_LARGE = 1LL << 40;
+  long long magnitude = 0;
+  while (digitValue(peekByte(in)) < base) {
+    magnitude = magnitude * base + digitValue(takeByte(in));
+    if (magnitude > TOO_LARGE) magnitude = TOO_LARGE;
+    digits += 1;
+  }
+  if (digits == 0) return false;
+  const int next = peekByte(in);
+  if (next >= 0 && !isBlank(next)) return false;
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+bool readValue(SaveReader& in, long long lowest, long long highest, long long& value) {
+  return readNumber(in, value) && value >= lowest && value <= highest;
+}
+
+// One name line, without its line end. False when the file ends before the
+// line end or the line is too long for a name.
+bool readNameLine(SaveReader& in, char* name) {
+  std::size_t length = 0;
+  for (;;) {
+    const int byte = takeByte(in);
+    if (byte < 0) return false;
+    if (byte == '\n') break;
+    if (byte == '\0') return false;  // it would cut the name short unseen
+    if (length == LONGEST_NAME + 1) return false;  // room for the name and a CR only
+    name[length++] = static_cast<char>(byte);
+  }
+  if (length > 0 && name[length - 1] == '\r') length -= 1;
+  if (length > LONGEST_NAME) return false;
+  name[length] = '\0';
+  return true;
+}
+
+// Reads the whole file into the record. False at the first value that is
+// missing, not a number or out of its range, or when anything but blank
+// lines follows the last name.
+bool readSavedGame(SaveReader& in, GameState& loaded) {
+  long long value = 0;
+  for (int room = 0; room <= ROOM_COUNT; ++room) {
+    for (int column = 0; column < DIRECTION_COUNT; ++column) {
+      if (!readValue(in, 0, room == 0 ? 0 : ROOM_COUNT, value)) return false;
+      loaded.exits[room][column] = static_cast<std::uint8_t>(value);
+    }
+  }
+  for (int object = 0; object < OBJECT_COUNT; ++object) {
+    const bool inWorld = object >= FIRST_OBJECT;
+    if (!readValue(in, inWorld ? WORN : NOWHERE, inWorld ? ROOM_COUNT : NOWHERE, value)) {
+      return false;
+    }
+    loaded.objectLocation[object] = static_cast<std::int8_t>(value);
+  }
+  for (const CounterRule& rule : savedCounters) {
+    if (!readValue(in, rule.lowest, rule.highest, value)) return false;
+    loaded.*rule.field = static_cast<std::int32_t>(value);
+  }
+  if (!readValue(in, 0, LAST_VISION_STAGE, value)) return false;
+  loaded.visionStage = static_cast<std::int32_t>(value);
+
+  // The first line ends here; blanks left after the last number are let by.
+  while (peekByte(in) == ' ' || peekByte(in) == '\t') takeByte(in);
+  if (peekByte(in) == '\r') takeByte(in);
+  if (takeByte(in) != '\n') return false;
+
+  for (int object = 1; object < OBJECT_COUNT; ++object) {
+    char* name = loaded.objectName[object];
+    if (!readNameLine(in, name)) return false;
+    if (object < FIRST_OBJECT) {
+      // A label that has lost its trailing space is still that label.
+      const char* label = initialObjectName[object];
+      if (std::strncmp(name, label, std::strlen(label) - 1) == 0 &&
+          std::strlen(name) == std::strlen(label) - 1) {
+        std::strcpy(name, label);
+      }
+    }
+    if (!nameIsAcceptable(name, object)) return false;
+  }
+
+  for (int byte = takeByte(in); byte >= 0; byte = takeByte(in)) {
+    if (!isBlank(byte)) return false;
+  }
+  // Every field has been checked as it was read; this is the same rule the
+  // saver applies, so that a game loaded is always a game that can be saved.
+  return isSavableGame(loaded);
+}
+
+enum class LoadOutcome { loaded, missing, unreadable, damaged };
+
+LoadOutcome readSaveFile(GameState& loaded) {
+  const int file = openForReading(SAVE_FILE_NAME);
+  if (file < 0) return errno == ENOENT ? LoadOutcome::missing : LoadOutcome::unreadable;
+  if (!isPlainFile(file)) {
+    closeFile(file);
+    return LoadOutcome::unreadable;
+  }
+  SaveReader in;
+  in.file = file;
+  in.failed = false;
+  in.position = 0;
+  in.length = 0;
+  const bool whole = readSavedGame(in, loaded);
+  closeFile(file);
+  if (in.failed) return LoadOutcome::unreadable;
+  return whole ? LoadOutcome::loaded : LoadOutcome::damaged;
+}
+
+}  // namespace
+
+void saveGame() {
+  SaveText text;
+  formatSaveText(game, text);
+  if (!isSavableGame(game) || text.overflowed || !replaceSaveFile(text)) {
+    say("The game could not be saved.\n");
+    return;
+  }
+  say("Game saved.\n");
+}
+
+void loadGame() {
+  // Everything the file does not hold stays as it is, redrawPending too, so
+  // the next turn does not clear away "Game loaded.".
+  GameState loaded = game;
+  switch (readSaveFile(loaded)) {
+    case LoadOutcome::loaded: break;
+    case LoadOutcome::missing: say("There is no saved game.  Nothing was loaded.\n"); return;
+    case LoadOutcome::unreadable:
+      say("The saved game cannot be read.  Nothing was loaded.\n");
+      return;
+    case LoadOutcome::damaged: say("The saved game is damaged.  Nothing was loaded.\n"); return;
+  }
+  game = loaded;
+  describeRoom();
+  say("Game loaded.\n");
+}
