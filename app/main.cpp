@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "console/console.hpp"
+#include "console/line_editor.hpp"
 #include "console/pipe_console.hpp"
 #include "console/terminal_console.hpp"
 #include "core/game.hpp"
@@ -18,6 +19,9 @@ int main() {
   frontEnd.write = writeStandardOutput;
   frontEnd.clock = systemClock;
   if (keyboardIsTerminal && openTerminal()) {
+    // Line editing and a history of commands, when the player both types
+    // and sees the line on the terminal.
+    if (screenIsTerminal && openLineEditor()) frontEnd.remember = rememberLine;
     frontEnd.readKey = terminalReadKey;
     frontEnd.keyWaiting = terminalKeyWaiting;
     frontEnd.readLine = terminalReadLine;

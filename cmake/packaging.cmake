@@ -51,7 +51,8 @@ find_program(TIDEWRACK_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TIDEWRACK_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12), libedit2 (>= 3.1)")
 endif()
 
 include(CPack)

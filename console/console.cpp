@@ -1,5 +1,6 @@
 #include "console/console.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -12,23 +13,87 @@ constexpr std::size_t OUTPUT_CAPACITY = 8192;
 char outputBuffer[OUTPUT_CAPACITY];
 std::size_t outputLength = 0;
 
+// The line the cursor stands on, as far as it has been written: the text
+// after the last line end sent to the front end. Longer lines are not kept.
+constexpr std::size_t CURSOR_LINE_CAPACITY = 160;
+char cursorLine[CURSOR_LINE_CAPACITY];
+std::size_t cursorLineLength = 0;
+bool cursorLineKept = true;
+
+const char* lastLineEnd(const char* text, std::size_t length) {
+  for (std::size_t at = length; at > 0; --at) {
+    if (text[at - 1] == '\n') return text + at - 1;
+  }
+  return nullptr;
+}
+
+void keepCursorLine(const char* text, std::size_t length) {
+  if (const char* end = lastLineEnd(text, length)) {
+    const std::size_t after = length - static_cast<std::size_t>(end + 1 - text);
+    cursorLineLength = 0;
+    cursorLineKept = true;
+    text = end + 1;
+    length = after;
+  }
+  if (!cursorLineKept || cursorLineLength + length > CURSOR_LINE_CAPACITY) {
+    cursorLineKept = false;
+    return;
+  }
+  std::memcpy(cursorLine + cursorLineLength, text, length);
+  cursorLineLength += length;
+}
+
+void send(const char* text, std::size_t length) {
+  if (length == 0 || active.write == nullptr) return;
+  keepCursorLine(text, length);
+  active.write(text, length);
+}
+
 }  // namespace
 
 void setFrontEnd(const FrontEnd& frontEnd) {
   flushOutput();
   active = frontEnd;
   endOfInput = false;
+  cursorLineLength = 0;
+  cursorLineKept = true;
 }
 
 void flushOutput() {
-  if (outputLength > 0 && active.write != nullptr) active.write(outputBuffer, outputLength);
+  send(outputBuffer, outputLength);
   outputLength = 0;
+}
+
+std::size_t takeCursorLine(char* line, std::size_t capacity, std::size_t& shown) {
+  const char* end = lastLineEnd(outputBuffer, outputLength);
+  const std::size_t finished =
+      end == nullptr ? 0 : static_cast<std::size_t>(end + 1 - outputBuffer);
+  send(outputBuffer, finished);
+  const char* rest = outputBuffer + finished;
+  const std::size_t restLength = outputLength - finished;
+  outputLength = 0;
+
+  shown = cursorLineKept ? cursorLineLength : 0;
+  std::size_t length = 0;
+  auto take = [&](const char* text, std::size_t count) {
+    count = std::min(count, capacity - 1 - length);
+    std::memcpy(line + length, text, count);
+    length += count;
+  };
+  if (capacity == 0) return 0;
+  take(cursorLine, shown);
+  take(rest, restLength);
+  line[length] = '\0';
+  // The line is the caller's now, and the player's Enter ends it.
+  cursorLineLength = 0;
+  cursorLineKept = true;
+  return length;
 }
 
 void sayBytes(const char* text, std::size_t length) {
   if (length >= OUTPUT_CAPACITY) {
     flushOutput();
-    if (active.write != nullptr) active.write(text, length);
+    send(text, length);
     return;
   }
   if (outputLength + length > OUTPUT_CAPACITY) flushOutput();
@@ -100,3 +165,7 @@ void noteInputEnded() { endOfInput = true; }
 void clearInputEnded() { endOfInput = false; }
 
 char toUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void rememberCommand(const char* line) {
+  if (active.remember != nullptr) active.remember(line);
+}

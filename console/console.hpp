@@ -21,6 +21,8 @@ struct FrontEnd {
   void (*write)(const char* text, std::size_t length);
   // Whole seconds from some fixed moment; only used to seed the dice.
   std::uint32_t (*clock)();
+  // Optional: keeps a typed command for the player to call back.
+  void (*remember)(const char* line);
 };
 
 void setFrontEnd(const FrontEnd& frontEnd);
@@ -48,5 +50,14 @@ void cant(const char* format);
 // Prints a format whose "%i" slot is filled with a signed decimal number.
 void sayNumber(const char* format, long long value);
 void flushOutput();
+// For a front end that shows the prompt itself: writes the output up to its
+// last line end, and hands over the text said since then, on the line the
+// cursor stands on (cut to capacity - 1). shown tells how much of it is
+// already on the screen from an earlier write; the rest is not written.
+std::size_t takeCursorLine(char* line, std::size_t capacity, std::size_t& shown);
+
+// A command line as the player typed it, for a front end that keeps a
+// history of commands (answers to questions are not remembered).
+void rememberCommand(const char* line);
 
 char toUpper(char c);

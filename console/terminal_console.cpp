@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "console/console.hpp"
+#include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
 
 namespace {
@@ -29,6 +30,9 @@ int pendingSecondCode = -1;
 constexpr int STRAGGLER_WAIT_MS = 40;
 
 constexpr int ESCAPE = 27;
+
+// The longest prompt line and typed-ahead run handed to the line editor.
+constexpr std::size_t PROMPT_CAPACITY = 256;
 
 // Second codes for special keys, as the game reports them after a 0.
 constexpr int KEY_UP = 72;
@@ -94,6 +98,8 @@ void leaveKeyMode() {
 void install(int signal, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
+  // A read under way goes on after a stop and fg, as if nothing happened.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   ::sigaction(signal, &action, nullptr);
 }
@@ -123,6 +129,9 @@ void onEndingSignal(int signal) {
 // the game takes it back the way it had it and goes on waiting.
 void onStopSignal(int /*signal*/) {
   int savedErrno = errno;
+  // The settings of the moment: a key being read, or a line being edited.
+  termios atStop;
+  const bool haveAtStop = ::tcgetattr(STDIN_FILENO, &atStop) == 0;
   restoreSnapshot();
   install(SIGTSTP, SIG_DFL);
   sigset_t stop;
@@ -132,10 +141,13 @@ void onStopSignal(int /*signal*/) {
   ::raise(SIGTSTP);
   // Here again after fg.
   install(SIGTSTP, onStopSignal);
-  if (inKeyMode != 0) {
+  // Put back the settings of the moment; the shell may have left its own.
+  if (haveAtStop) {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &atStop);
+  } else if (inKeyMode != 0) {
     applyKeyMode();
   } else {
-    restoreSnapshot();  // the shell may have left its own settings behind
+    restoreSnapshot();
   }
   errno = savedErrno;
 }
@@ -271,6 +283,7 @@ bool openTerminal() {
 }
 
 void closeTerminal() {
+  closeLineEditor();
   inKeyMode = 0;
   restoreSnapshot();
 }
@@ -306,9 +319,30 @@ bool terminalKeyWaiting() {
 }
 
 bool terminalReadLine(char* buffer, int capacity) {
-  flushOutput();
   pendingSecondCode = -1;
-  return readLineFrom(keyboard, buffer, capacity);
+  if (!lineEditorOpen()) {
+    // The terminal's own line editing: echo, backspace, Ctrl-U.
+    flushOutput();
+    return readLineFrom(keyboard, buffer, capacity);
+  }
+  // The editor shows the prompt line itself, so that it can redraw it. A
+  // part of it already on the screen is written over.
+  char prompt[PROMPT_CAPACITY];
+  std::size_t shown = 0;
+  takeCursorLine(prompt, sizeof prompt, shown);
+  if (shown > 0) (void)!::write(STDOUT_FILENO, "\r", 1);
+  // Keys read with an earlier key but not used yet come first, up to the
+  // end of their line.
+  char typedAhead[PROMPT_CAPACITY];
+  std::size_t ahead = 0;
+  while (hasBufferedBytes(keyboard) && ahead < sizeof typedAhead - 1) {
+    const int byte = nextByte(keyboard);
+    if (byte == '\0') continue;
+    typedAhead[ahead++] = static_cast<char>(byte);
+    if (byte == '\n' || byte == '\r') break;
+  }
+  typedAhead[ahead] = '\0';
+  return editLine(prompt, typedAhead, buffer, capacity);
 }
 
 void ansiClear() {

@@ -61,6 +61,7 @@ void readCommand() {
     game.commandRejected = 1;
     return;
   }
+  rememberCommand(inputLine);
   say("\n");
   if (inputLine[0] == '\0') {
     reject("What?\n");

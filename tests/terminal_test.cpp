@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "console/console.hpp"
+#include "console/line_editor.hpp"
 #include "console/terminal_console.hpp"
 
 namespace {
@@ -134,6 +135,9 @@ void becomeGame(bool ignoreHangup) {
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  // A terminal type every Debian system describes, so that the line
+  // editor draws the same way wherever the tests run.
+  ::setenv("TERM", "xterm", 1);
   ::execl(TIDEWRACK_BINARY, "tidewrack", static_cast<char*>(nullptr));
   ::_exit(127);
 }
@@ -459,11 +463,15 @@ TEST(TerminalKeys, TitleTakesOneKeyWithoutEnterOrEchoAndClearsWithEscapes) {
                "\r\n_____________________________________________________________________"
                "___________\r\n" +
                PROMPT));
-  // Between reads the terminal is exactly the player's.
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
   EXPECT_EQ(game.screen().rfind(CLEAR, 0), 0U) << "the first thing shown is a cleared screen";
   EXPECT_EQ(game.screen().find('\f'), std::string::npos) << "no form feeds on a terminal";
   EXPECT_EQ(game.screen().find(ANY_KEY), std::string::npos) << "the key was echoed";
+  // Ctrl-D at the prompt ends the game with the terminal as the player had it.
+  game.type("\x04");
+  int status = 0;
+  ASSERT_TRUE(game.waitEnd(status));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
 }
 
 TEST(TerminalKeys, ArrowAtTitleLeavesNothingForTheFirstCommand) {
@@ -476,7 +484,6 @@ TEST(TerminalKeys, ArrowAtTitleLeavesNothingForTheFirstCommand) {
   // been refused as a command of its own or spoilt this one.
   game.type("inventory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
 }
 
 TEST(TerminalKeys, EscapeAloneAndAltKeyAtTitleAreKeys) {
@@ -529,25 +536,55 @@ TEST(TerminalKeys, PlayAgainTakesOneKey) {
 // Lines
 // ---------------------------------------------------------------------------
 
-TEST(TerminalLines, CommandIsEchoedAndEditedByTheTerminal) {
+// The line is typed with the line editor: what the game reads is the line
+// as edited, whatever the editor drew on the way.
+TEST(TerminalLines, CommandIsEditedBeforeEnter) {
   PlayedGame game;
   START_OR_SKIP(game);
   ASSERT_TRUE(pastTitle(game));
   // Backspace rubs out the x; the game reads "inv".
   game.type("inx\x7fv\r");
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inx\b \bv");
+  EXPECT_TRUE(game.see(START_INVENTORY));
   // Ctrl-U rubs out the whole line typed so far: "north" never goes north.
   game.type("north\x15inv\r");
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "north\b \b\b \b\b \b\b \b\b \binv");
-  // An empty line is "What?"; the terminal's own Enter echo comes first.
+  EXPECT_TRUE(game.see(START_INVENTORY));
+  // Ctrl-W rubs out the word before the cursor: DROP alone needs a noun.
+  game.type("drop preserver\x17\r");
+  EXPECT_TRUE(game.see("\r\n\r\nYou need a noun.\r\n\r\n" + PROMPT));
+  // Left, then typing, inserts; Ctrl-A goes to the start of the line.
+  game.type("invntory\x1b[D\x1b[D\x1b[D\x1b[D\x1b[De\r");
+  EXPECT_TRUE(game.see(START_INVENTORY));
+  game.type("ventory\x01in\r");
+  EXPECT_TRUE(game.see(START_INVENTORY));
+  // An empty line is "What?".
   game.type("\r");
   EXPECT_TRUE(game.see("\r\n\r\nWhat?\r\n\r\n" + PROMPT));
-  game.type("\x04");  // Ctrl-D: end of input
+  game.type("\x04");  // Ctrl-D on an empty line: end of input
   int status = 0;
   ASSERT_TRUE(game.waitEnd(status));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(game.screen().find(CLEAR, game.screen().find(PROMPT)), std::string::npos)
       << "the room was never shown again: no command moved the player";
+  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+}
+
+// Up calls back the commands of this run, latest first; Down goes forward
+// again.
+TEST(TerminalLines, UpCallsBackEarlierCommands) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(pastTitle(game));
+  ASSERT_TRUE(command(game, "inventory"));
+  ASSERT_TRUE(command(game, "drop preserver"));
+  // Up, Up, Down: drop preserver again, which is no longer carried.
+  game.type("\x1b[A\x1b[A\x1b[B\r");
+  EXPECT_TRUE(game.see("You don't have that!\r\n\r\n" + PROMPT));
+  // The repeat was not kept twice: Up, Up is the inventory.
+  game.type("\x1b[A\x1b[A\r");
+  EXPECT_TRUE(game.see("You are carrying:\r\n\r\n\r\n" + PROMPT));
+  game.type("\x04");
+  int status = 0;
+  ASSERT_TRUE(game.waitEnd(status));
   EXPECT_TRUE(sameSettings(game.before(), game.settings()));
 }
 
@@ -564,9 +601,9 @@ TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
   game.type("inventory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   // Two commands on one go: the first is played, the second was typed ahead
-  // of the prompt that follows and is dropped (its echo is the terminal's).
+  // of the prompt that follows and is dropped, never shown.
   game.type("inventory\rnorth\r");
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory\r\nnorth");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   game.type("inventory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   game.type("\x04");
@@ -739,8 +776,8 @@ TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
   ::kill(game.pid(), SIGCONT);
   ASSERT_TRUE(game.expectEvent('C'));
   game.type("inventory\r");
-  // The terminal itself echoes the Ctrl-Z as ^Z.
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "^Zinventory");
+  // The line being typed goes on after fg.
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
 
   game.type("\x04");
   int status = 0;
@@ -772,7 +809,7 @@ class FrontEndChild {
 
   // Runs body in the child with the terminal front end open; the child
   // reports with report() and waits for the test with awaitGo().
-  bool start(void (*body)()) {
+  bool start(void (*body)(), bool withEditor = false) {
     winsize size{24, 80, 0, 0};
     if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return false;
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -793,6 +830,11 @@ class FrontEndChild {
       ::sigaction(SIGHUP, &ignore, nullptr);  // a hangup is read as the end of input
       if (!openTerminal()) ::_exit(125);
       FrontEnd frontEnd{};
+      if (withEditor) {
+        ::setenv("TERM", "xterm", 1);
+        if (!openLineEditor()) ::_exit(124);
+        frontEnd.remember = rememberLine;
+      }
       frontEnd.clearScreen = ansiClear;
       frontEnd.readKey = terminalReadKey;
       frontEnd.keyWaiting = terminalKeyWaiting;
@@ -1027,6 +1069,52 @@ TEST(TerminalFrontEnd, LinesAreEditedByTheTerminal) {
   EXPECT_EQ(lineOf(), std::string(79, 'a'));
   EXPECT_EQ(lineOf(), "next");
   child.type("\x04");
+  int value = 0;
+  ASSERT_TRUE(child.nextReport(value));
+  EXPECT_EQ(value, -1);
+  EXPECT_EQ(child.exitStatus(), 0);
+}
+
+// With the line editor: commands are remembered and answers are not; Up
+// calls back the latest command; a long line is cut to 79 characters.
+void reportEditedLines() {
+  char line[80];
+  for (int round = 0;; ++round) {
+    const bool isCommand = round % 2 == 0;
+    say(isCommand ? "What now?  " : "Tell me in one word, with what? ");
+    if (!readLine(line, sizeof line)) {
+      FrontEndChild::report(-1);
+      return;
+    }
+    if (isCommand) rememberCommand(line);
+    FrontEndChild::report(static_cast<int>(std::strlen(line)));
+    for (const char* c = line; *c != '\0'; ++c)
+      FrontEndChild::report(static_cast<unsigned char>(*c));
+  }
+}
+
+TEST(TerminalFrontEnd, EditorRemembersCommandsButNotAnswers) {
+  FrontEndChild child;
+  if (!child.start(reportEditedLines, true)) GTEST_SKIP() << "no pseudo-terminal here";
+  auto lineOf = [&child]() {
+    std::string text;
+    int length = 0;
+    if (!child.nextReport(length) || length < 0) return std::string("(none)");
+    for (int value : child.reports(static_cast<std::size_t>(length)))
+      text += static_cast<char>(value);
+    return text;
+  };
+  child.type("kill shark\r");
+  EXPECT_EQ(lineOf(), "kill shark");
+  child.type("axe\r");  // an answer
+  EXPECT_EQ(lineOf(), "axe");
+  child.type("\x1b[A\r");  // Up: the command, not the answer
+  EXPECT_EQ(lineOf(), "kill shark");
+  child.type("\x1b[A\x1b[Dk\r");  // Up, Left, k: inserted before the last letter
+  EXPECT_EQ(lineOf(), "kill sharkk");
+  child.type(std::string(100, 'a') + "\r");
+  EXPECT_EQ(lineOf(), std::string(79, 'a'));
+  child.type("go east\x15\x04");  // Ctrl-U, then Ctrl-D on the empty line
   int value = 0;
   ASSERT_TRUE(child.nextReport(value));
   EXPECT_EQ(value, -1);

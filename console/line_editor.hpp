@@ -1,0 +1,24 @@
+// Line editing at a terminal: the cursor keys, the Emacs keys and a history
+// of this run's commands, for the player typing a command or an answer. The
+// game's own words are untouched; only the typing of a line gets better.
+// The history lives in memory only and is gone when the program ends.
+#pragma once
+
+// Starts the editor on standard input and output. False when it cannot run
+// there; the terminal's own line editing is used instead.
+bool openLineEditor();
+void closeLineEditor();
+bool lineEditorOpen();
+
+// Reads one line with editing. prompt is the text already said on the line
+// the cursor stands on (not yet written: the editor shows it, so that it can
+// redraw the line and wrap a long one); typedAhead holds keys the game read
+// from the keyboard but has not used, taken before anything newly typed. At
+// most capacity - 1 characters are kept and the rest of a longer line is
+// dropped. False at the end of input (Ctrl-D on an empty line), buffer
+// untouched.
+bool editLine(const char* prompt, const char* typedAhead, char* buffer, int capacity);
+
+// Adds a command to the history that Up and Down walk through. Empty lines
+// and a repeat of the latest command are not added.
+void rememberLine(const char* line);
