@@ -3,6 +3,8 @@
 // sessions with a fixed clock, so that every exchange is known in advance.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -178,6 +180,91 @@ TEST(EndingCombat, InputEndingAtTheQuestion) {
   EXPECT_EQ(printed(), kQuestion);
   EXPECT_EQ(locationOf(GNOME), GNOME_ROOM);
   EXPECT_EQ(game.gameOver, 0);
+}
+
+// ---- The fight, one handler call at a time: where the keys are waited for.
+
+// KILL GNOME in room 33 with the axe, answered AXE, the clock fixed; one key
+// line per exchange is typed, then one more line that must be left unread.
+void fightWithClock(std::uint32_t clock, int exchanges) {
+  std::string typed = "AXE\n";
+  for (int i = 0; i < exchanges; ++i) typed += "k\n";
+  freshGame(typed + "after\n");
+  ending::clockValue = clock;
+  game.currentRoom = GNOME_ROOM;
+  game.verb = VERB_KILL;
+  game.noun = GNOME;
+  carryAxe();
+  doAttack();
+}
+
+// The fight's output must be the question, its line break, one cleared
+// screen, then each exchange's narration and line break, with a key waited
+// for right after each of them: the player reads every blow, the last one
+// included, before anything goes on.
+void expectKeyAfterEveryExchange(const std::vector<int>& outcomes) {
+  const std::vector<std::size_t> waits = ending::keyWaits;
+  const std::string shown = printed();
+  std::string expected = kQuestion + "\n\f";
+  std::vector<std::size_t> expectedWaits;
+  for (int outcome : outcomes) {
+    expected += std::string(gnomeExchangeText[outcome]) + "\n";
+    expectedWaits.push_back(expected.size());
+  }
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(waits, expectedWaits);
+  EXPECT_EQ(ending::count(shown, "\f"), 1u) << "the screen is cleared once, at the start";
+  EXPECT_EQ(nextLine(), "after") << "one key per exchange, no more";
+}
+
+TEST(EndingFight, AWonFightWaitsForAKeyAfterEveryExchange) {
+  fightWithClock(1342, 10);
+  expectKeyAfterEveryExchange({1, 4, 2, 8, 5, 3, 7, 3, 6, 10});
+  EXPECT_EQ(locationOf(GNOME), NOWHERE);
+  EXPECT_EQ(game.exits[GNOME_ROOM][WEST - 1], PILL_ROOM);
+  EXPECT_EQ(game.redrawPending, 1);
+  EXPECT_EQ(game.gameOver, 0);
+  // Nothing else of the world moves: the axe stays in hand, the turn is the
+  // loop's to count.
+  EXPECT_TRUE(isCarried(AXE));
+  EXPECT_EQ(game.carriedCount, 2);
+  EXPECT_EQ(game.turn, 1);
+}
+
+TEST(EndingFight, ALostFightWaitsForAKeyAfterTheKillingBlow) {
+  fightWithClock(109, 6);
+  expectKeyAfterEveryExchange({3, 1, 4, 1, 2, 0});
+  EXPECT_EQ(game.gameOver, 1);
+  EXPECT_EQ(locationOf(GNOME), GNOME_ROOM);
+  EXPECT_EQ(game.exits[GNOME_ROOM][WEST - 1], 0);
+  EXPECT_EQ(game.redrawPending, 0);
+}
+
+TEST(EndingFight, OneBlowFightsWaitForOneKey) {
+  fightWithClock(2, 1);  // draws 10
+  expectKeyAfterEveryExchange({10});
+  EXPECT_EQ(locationOf(GNOME), NOWHERE);
+  fightWithClock(16, 1);  // draws 9
+  expectKeyAfterEveryExchange({9});
+  EXPECT_EQ(locationOf(GNOME), NOWHERE);
+  fightWithClock(1, 1);  // draws 0
+  expectKeyAfterEveryExchange({0});
+  EXPECT_EQ(game.gameOver, 1);
+  EXPECT_EQ(locationOf(GNOME), GNOME_ROOM);
+}
+
+TEST(EndingFight, NoKeyIsWaitedForWithoutAFight) {
+  // In the gnome's room, a wrong weapon, an axe on the floor and a dead gnome
+  // each read the answer and nothing more: no cleared screen, no key.
+  for (int refusal = 0; refusal < 3; ++refusal) {
+    attackIn(GNOME_ROOM, GNOME, refusal == 0 ? "SWORD" : "AXE");
+    if (refusal != 1) carryAxe();
+    if (refusal == 2) placeObject(GNOME, NOWHERE);
+    doAttack();
+    EXPECT_TRUE(ending::keyWaits.empty()) << "refusal " << refusal;
+    EXPECT_EQ(ending::count(printed(), "\f"), 0u) << "refusal " << refusal;
+    EXPECT_EQ(nextLine(), "after") << "refusal " << refusal;
+  }
 }
 
 // ---- The fight, in whole sessions.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "console/console.hpp"
 #include "console/pipe_console.hpp"
@@ -29,25 +30,39 @@ inline std::size_t source(char* buffer, std::size_t capacity) {
 }
 
 inline void capture(const char* text, std::size_t length) { output.append(text, length); }
-inline std::uint32_t anyClock() { return 1000; }
+
+// The clock the game sees, which seeds the gnome fight.
+inline std::uint32_t clockValue = 1000;
+inline std::uint32_t fixedClock() { return clockValue; }
+
+// Where the output stood each time the game waited for a key, once the front
+// end had put everything said so far on the screen, as it does before a wait.
+inline std::vector<std::size_t> keyWaits;
+inline int recordedReadKey() {
+  flushOutput();
+  keyWaits.push_back(output.size());
+  return pipeReadKey();
+}
 
 // Connects the game to this typed input and starts a fresh capture.
 inline void type(const std::string& text) {
   input = text;
   inputPosition = 0;
   output.clear();
+  keyWaits.clear();
   connectPipeInput(source);
   FrontEnd frontEnd{};
   frontEnd.clearScreen = formFeedClear;
-  frontEnd.readKey = pipeReadKey;
+  frontEnd.readKey = recordedReadKey;
   frontEnd.keyWaiting = pipeKeyWaiting;
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = capture;
-  frontEnd.clock = anyClock;
+  frontEnd.clock = fixedClock;
   setFrontEnd(frontEnd);
 }
 
 // Everything printed since the input was connected (or since the last call).
+// Key waits are counted from the same start, so read them before this.
 inline std::string printed() {
   flushOutput();
   std::string text;
@@ -63,9 +78,12 @@ inline std::string nextLine() {
   return line;
 }
 
-// A game as it stands at its first command, typed input connected.
+// A game as it stands at its first command, typed input connected, the
+// clock back at its usual value.
 inline void freshGame(const std::string& typed = "") {
   resetProgramState();
+  clearInputEnded();
+  clockValue = 1000;
   startGame();
   game.redrawPending = 0;  // the loop has shown the room
   type(typed);

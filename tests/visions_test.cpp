@@ -51,7 +51,8 @@ std::string visionsIn(int room, int stage, Draw draw, bool sailorAshore = false)
   nextDrawIs(draw);
   runVisions();
   if (valueAfter(draw) >= 0) {
-    EXPECT_EQ(nextRandom(), valueAfter(draw)) << "one draw in room " << room << " at stage " << stage;
+    EXPECT_EQ(nextRandom(), valueAfter(draw))
+        << "one draw in room " << room << " at stage " << stage;
   }
   return printed();
 }
@@ -139,26 +140,33 @@ TEST(EndingVisions, BeachScenesOnMissesInTheThreeBeachRooms) {
 TEST(EndingVisions, StagesZeroToTwelveOnTheShore) {
   // Nine hits bring the nine sensations in order, three misses the three
   // scenes; after that only the sailor is left, on hits.
+  // Each call starts a fresh game at the stage the previous call left, so the
+  // walk starts from stage 0 whatever an earlier test left behind.
   std::string expected;
   std::string shown;
+  int reached = 0;
+  auto turn = [&](Draw draw) {
+    shown += visionsIn(SHORE, reached, draw, true);
+    reached = game.visionStage;
+  };
   for (int stage = 0; stage <= 8; ++stage) {
     // A miss before each hit changes nothing before stage 9.
-    shown += visionsIn(SHORE, game.visionStage, Draw::LowMiss, true);
+    turn(Draw::LowMiss);
     expected += "\n";
-    shown += visionsIn(SHORE, game.visionStage, Draw::Hit, true);
+    turn(Draw::Hit);
     expected += sequence(stage);
   }
-  ASSERT_EQ(game.visionStage, 9);
+  ASSERT_EQ(reached, 9);
   for (int stage = 9; stage <= 11; ++stage) {
-    shown += visionsIn(SHORE, game.visionStage, Draw::Hit, true);
+    turn(Draw::Hit);
     expected += line(sailorVisionText);
-    shown += visionsIn(SHORE, game.visionStage, Draw::HighMiss, true);
+    turn(Draw::HighMiss);
     expected += scene(stage);
   }
-  ASSERT_EQ(game.visionStage, 12);
-  shown += visionsIn(SHORE, game.visionStage, Draw::LowMiss, true);
+  ASSERT_EQ(reached, 12);
+  turn(Draw::LowMiss);
   expected += "\n";
-  shown += visionsIn(SHORE, game.visionStage, Draw::Hit, true);
+  turn(Draw::Hit);
   expected += line(sailorVisionText);
   EXPECT_EQ(shown, expected);
   EXPECT_EQ(game.visionStage, 12);
