@@ -342,7 +342,12 @@ bool terminalReadLine(char* buffer, int capacity) {
     if (byte == '\n' || byte == '\r') break;
   }
   typedAhead[ahead] = '\0';
-  return editLine(prompt, typedAhead, buffer, capacity);
+  // Without echo from before the prompt is shown: a key typed the moment
+  // it appears is the editor's to show, not echoed by the terminal too.
+  enterKeyMode();
+  const bool got = editLine(prompt, typedAhead, buffer, capacity);
+  leaveKeyMode();
+  return got;
 }
 
 void ansiClear() {

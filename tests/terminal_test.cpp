@@ -775,6 +775,7 @@ TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
   EXPECT_TRUE(sameSettings(game.before(), game.settings()));
   ::kill(game.pid(), SIGCONT);
   ASSERT_TRUE(game.expectEvent('C'));
+  ASSERT_TRUE(game.keyWait()) << "back in the line editor";
   game.type("inventory\r");
   // The line being typed goes on after fg.
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
@@ -1104,17 +1105,23 @@ TEST(TerminalFrontEnd, EditorRemembersCommandsButNotAnswers) {
       text += static_cast<char>(value);
     return text;
   };
-  child.type("kill shark\r");
+  // Each line is typed once the editor is reading, as a player sees the
+  // prompt first.
+  auto typeLine = [&child](const std::string& keys) {
+    ASSERT_TRUE(child.keyWait());
+    child.type(keys);
+  };
+  typeLine("kill shark\r");
   EXPECT_EQ(lineOf(), "kill shark");
-  child.type("axe\r");  // an answer
+  typeLine("axe\r");  // an answer
   EXPECT_EQ(lineOf(), "axe");
-  child.type("\x1b[A\r");  // Up: the command, not the answer
+  typeLine("\x1b[A\r");  // Up: the command, not the answer
   EXPECT_EQ(lineOf(), "kill shark");
-  child.type("\x1b[A\x1b[Dk\r");  // Up, Left, k: inserted before the last letter
+  typeLine("\x1b[A\x1b[Dk\r");  // Up, Left, k: inserted before the last letter
   EXPECT_EQ(lineOf(), "kill sharkk");
-  child.type(std::string(100, 'a') + "\r");
+  typeLine(std::string(100, 'a') + "\r");
   EXPECT_EQ(lineOf(), std::string(79, 'a'));
-  child.type("go east\x15\x04");  // Ctrl-U, then Ctrl-D on the empty line
+  typeLine("go east\x15\x04");  // Ctrl-U, then Ctrl-D on the empty line
   int value = 0;
   ASSERT_TRUE(child.nextReport(value));
   EXPECT_EQ(value, -1);
