@@ -47,7 +47,7 @@
 // - set each counter anywhere in its own range, in any combination with the
 //   others: the carried count is kept as it stands and never recounted from
 //   the objects marked carried, and a lit torch need not be in the world;
-// - give objects 7..37 any name of 1 to 58 printable characters, and so
+// - give objects 7..37 any name of 1 to 58 printable ASCII characters, and so
 //   change the wine states that live in the bottle's and the goblet's names.
 // The direction labels are not the player's to rename; a label whose
 // trailing space an editor has stripped is read as the label. Blanks after
@@ -197,9 +197,12 @@ constexpr CounterRule savedCounters[] = {
     {&GameState::gameOver, 0, 1},
 };
 
+// Every name play gives is plain ASCII. Nothing else is let through, so a
+// hand-edited name can never carry a code a terminal would act on (ESC, or
+// the 8-bit controls 0x80..0x9F).
 bool isPrintable(char c) {
   const auto code = static_cast<unsigned char>(c);
-  return code >= 0x20 && code != 0x7F;
+  return code >= 0x20 && code < 0x7F;
 }
 
 bool nameIsAcceptable(const char* name, int object) {

@@ -693,6 +693,8 @@ TEST_F(SaveFileTest, NamesPlayCouldNotGiveAreRefused) {
   expectRefused(withNameLine(whole, GOBLET, "A \x1b[2Jgoblet"));  // a control byte
   expectRefused(withNameLine(whole, GOBLET, std::string("A go\0blet", 9)));
   expectRefused(withNameLine(whole, GOBLET, "A goblet\rfull"));
+  expectRefused(withNameLine(whole, GOBLET, "A \x9b" "2Jgoblet"));  // an 8-bit control code
+  expectRefused(withNameLine(whole, GOBLET, "A gobl\xc3\xa9t"));
   expectRefused(withNameLine(whole, 1, "Nord "));  // the direction labels stay
   expectRefused(withNameLine(whole, 5, " Up"));
   expectRefused(whole + "A sailor\n");  // a line too many: the names are out of step
