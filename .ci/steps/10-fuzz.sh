@@ -2,8 +2,9 @@
 # Fuzzing: the parser and whole games on arbitrary input, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, for a bounded time each
 # (FUZZ_SECONDS, 30 by default;
-# FUZZ_BUILD_DIR uses a build made elsewhere instead of the fuzz preset). The seeds are the input lines of the
-# scripted play sessions. Any crash, sanitizer report, broken rule or hang
+# FUZZ_BUILD_DIR uses a build made elsewhere instead of the fuzz preset). The
+# seeds are the input lines of the scripted play sessions, and some of the
+# same with the bytes nobody types (NULs, CRs, bytes above 127, long lines). Any crash, sanitizer report, broken rule or hang
 # fails the step, and the input that found it is shown.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -41,6 +42,19 @@ for script in tests/scripts/*.play; do
 done
 tr -s ' \t' '\n\n' <<<"$(cat "$work"/sessions/*)" | tr -d '"\\' | sort -u |
   awk 'length($0) > 0 { printf "\"%s\"\n", $0 }' >"$work/words.dict"
+# And input nobody should type: NUL bytes, bytes above 127, lone CRs, CR LF,
+# a line far longer than the 79 characters kept, no line end at the end.
+printf 'no\000rth\r\303\234ber\r\nget torch\n\377\n\000\000\nkill' >"$work/lines/odd.1"
+{
+  head -c 300 /dev/zero | tr '\0' x
+  printf '\ninventory'
+} >"$work/lines/odd.2"
+for name in first_steps chasm; do
+  [ -e "$work/sessions/$name" ] || continue
+  tr '\n' '\r' <"$work/sessions/$name" >"$work/sessions/$name.cr"
+  sed 's/$/\r/' <"$work/sessions/$name" >"$work/sessions/$name.crlf"
+  sed 's/o/o\x00/g; s/e/\xc3\xa9/' <"$work/sessions/$name" >"$work/sessions/$name.bytes"
+done
 
 fuzz() {  # fuzz TARGET SEEDS MAX_LEN
   local target="$1" seeds="$2" max_len="$3"
