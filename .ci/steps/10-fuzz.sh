@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Fuzzing: the parser and whole games on arbitrary input, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, for a bounded time each
-# (FUZZ_SECONDS, 30 by default;
-# FUZZ_BUILD_DIR uses a build made elsewhere instead of the fuzz preset). The
-# seeds are the input lines of the scripted play sessions, and some of the
-# same with the bytes nobody types (NULs, CRs, bytes above 127, long lines). Any crash, sanitizer report, broken rule or hang
-# fails the step, and the input that found it is shown.
+# (FUZZ_SECONDS, 30 by default; FUZZ_BUILD_DIR uses a build made elsewhere
+# instead of the fuzz preset). The seeds are the input lines of the scripted
+# play sessions, and some of the same with the bytes nobody types (NULs, CRs,
+# bytes above 127, long lines). Any crash, sanitizer report, broken rule or
+# hang fails the step, and the input that found it is shown.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root="$PWD"
