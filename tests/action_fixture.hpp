@@ -2,33 +2,14 @@
 // clock, directly: state arranged by hand, answers to follow-up questions
 // from a string, and everything printed kept for inspection.
 #pragma once
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string>
 
-#include "console/console.hpp"
-#include "console/pipe_console.hpp"
 #include "core/game.hpp"
 #include "core/prose.hpp"
 #include "core/state.hpp"
+#include "tests/scripted_console.hpp"
 
 namespace handlerTest {
-
-inline std::string answers;
-inline std::size_t answerPosition = 0;
-inline std::string printed;
-
-inline std::size_t answerSource(char* buffer, std::size_t capacity) {
-  std::size_t length = std::min(capacity, answers.size() - answerPosition);
-  std::memcpy(buffer, answers.data() + answerPosition, length);
-  answerPosition += length;
-  return length;
-}
-
-inline void keep(const char* text, std::size_t length) { printed.append(text, length); }
-inline std::uint32_t noClock() { return 1000; }
 
 // A new game as the first turn finds it, before anything is shown: the room
 // display already done, so redrawPending is 0 as every action finds it.
@@ -36,18 +17,7 @@ inline void newGame(const std::string& typedAnswers = "") {
   resetProgramState();
   startGame();
   game.redrawPending = 0;
-  answers = typedAnswers;
-  answerPosition = 0;
-  printed.clear();
-  connectPipeInput(answerSource);
-  FrontEnd frontEnd{};
-  frontEnd.clearScreen = formFeedClear;
-  frontEnd.readKey = pipeReadKey;
-  frontEnd.keyWaiting = pipeKeyWaiting;
-  frontEnd.readLine = pipeReadLine;
-  frontEnd.write = keep;
-  frontEnd.clock = noClock;
-  setFrontEnd(frontEnd);
+  scripted::start(typedAnswers);
 }
 
 // Carries out one command as the dispatch would.
@@ -58,12 +28,7 @@ inline void command(int verb, int noun) {
 }
 
 // Everything printed since the last call.
-inline std::string output() {
-  flushOutput();
-  std::string text;
-  text.swap(printed);
-  return text;
-}
+inline std::string output() { return scripted::take(); }
 
 inline const std::string RULE(80, '_');
 

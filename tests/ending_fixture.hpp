@@ -3,72 +3,28 @@
 // input is a string and whose output is kept; whole sessions go through the
 // harness, and the two winning transcripts are read from their .play files.
 #pragma once
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "console/console.hpp"
-#include "console/pipe_console.hpp"
 #include "core/state.hpp"
+#include "tests/scripted_console.hpp"
 
 namespace ending {
 
-inline std::string input;
-inline std::size_t inputPosition = 0;
-inline std::string output;
-
-inline std::size_t source(char* buffer, std::size_t capacity) {
-  std::size_t length = std::min(capacity, input.size() - inputPosition);
-  std::memcpy(buffer, input.data() + inputPosition, length);
-  inputPosition += length;
-  return length;
-}
-
-inline void capture(const char* text, std::size_t length) { output.append(text, length); }
-
-// The clock the game sees, which seeds the gnome fight.
-inline std::uint32_t clockValue = 1000;
-inline std::uint32_t fixedClock() { return clockValue; }
-
-// Where the output stood each time the game waited for a key, once the front
-// end had put everything said so far on the screen, as it does before a wait.
-inline std::vector<std::size_t> keyWaits;
-inline int recordedReadKey() {
-  flushOutput();
-  keyWaits.push_back(output.size());
-  return pipeReadKey();
-}
+using scripted::clockValue;
+using scripted::keyWaits;
 
 // Connects the game to this typed input and starts a fresh capture.
-inline void type(const std::string& text) {
-  input = text;
-  inputPosition = 0;
-  output.clear();
-  keyWaits.clear();
-  connectPipeInput(source);
-  FrontEnd frontEnd{};
-  frontEnd.clearScreen = formFeedClear;
-  frontEnd.readKey = recordedReadKey;
-  frontEnd.keyWaiting = pipeKeyWaiting;
-  frontEnd.readLine = pipeReadLine;
-  frontEnd.write = capture;
-  frontEnd.clock = fixedClock;
-  setFrontEnd(frontEnd);
-}
+inline void type(const std::string& text) { scripted::start(text); }
 
 // Everything printed since the input was connected (or since the last call).
 // Key waits are counted from the same start, so read them before this.
-inline std::string printed() {
-  flushOutput();
-  std::string text;
-  text.swap(output);
-  return text;
-}
+inline std::string printed() { return scripted::take(); }
 
 // The next line the game would read, or "<end>" when none is left: shows how
 // many lines a handler has consumed.

@@ -4,51 +4,20 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "console/console.hpp"
-#include "console/pipe_console.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
+#include "tests/scripted_console.hpp"
 
 namespace puzzle {
 
-inline std::string typed;              // the lines still to be read
-inline std::size_t typedPosition = 0;  // how far the game has read them
-inline std::string printed;            // everything the game printed
-
-inline std::size_t typedSource(char* buffer, std::size_t capacity) {
-  std::size_t left = typed.size() - typedPosition;
-  std::size_t length = left < capacity ? left : capacity;
-  std::memcpy(buffer, typed.data() + typedPosition, length);
-  typedPosition += length;
-  return length;
-}
-
-inline void capture(const char* text, std::size_t length) { printed.append(text, length); }
-inline std::uint32_t fixedClock() { return 1000; }
-
-// Connects the pipe front end to `answers` (whole lines, each ending in
-// "\n") and to an empty capture buffer.
-inline void connect(const std::string& answers) {
-  typed = answers;
-  typedPosition = 0;
-  printed.clear();
-  connectPipeInput(typedSource);
-  FrontEnd frontEnd{};
-  frontEnd.clearScreen = formFeedClear;
-  frontEnd.readKey = pipeReadKey;
-  frontEnd.keyWaiting = pipeKeyWaiting;
-  frontEnd.readLine = pipeReadLine;
-  frontEnd.write = capture;
-  frontEnd.clock = fixedClock;
-  setFrontEnd(frontEnd);
-}
+// Connects the game to `answers` (whole lines, each ending in "\n") and to
+// an empty capture.
+inline void connect(const std::string& answers) { scripted::start(answers); }
 
 // A new game as the loop starts it, standing on the shore on turn 1.
 inline void freshGame() {
@@ -67,8 +36,7 @@ inline std::string act(int verb, int noun, const std::string& answers = "") {
   game.noun = noun;
   game.redrawPending = 0;
   dispatchCommand();
-  flushOutput();
-  return printed;
+  return scripted::take();
 }
 
 // The next typed line the handler left unread, or "<end>" when it read them

@@ -1,13 +1,15 @@
 // A pipe front end for unit tests that drive single game operations
-// (readCommand, describeRoom, playTurn) rather than a whole program run:
-// input comes from a string, in chunks of a chosen size, and every byte
-// written is kept.
+// (readCommand, describeRoom, playTurn, one handler) rather than a whole
+// program run: input comes from a string, in chunks of a chosen size, every
+// byte written is kept, the clock says what the test sets, and the place in
+// the output of every wait for a key is noted.
 #pragma once
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "console/console.hpp"
 #include "console/pipe_console.hpp"
@@ -29,7 +31,19 @@ inline std::size_t source(char* buffer, std::size_t capacity) {
 }
 
 inline void capture(const char* text, std::size_t length) { output.append(text, length); }
-inline std::uint32_t fixedClock() { return 1000; }
+
+// The clock the game sees, which seeds the gnome fight.
+inline std::uint32_t clockValue = 1000;
+inline std::uint32_t fixedClock() { return clockValue; }
+
+// Where the output stood each time the game waited for a key, once the front
+// end had put everything said so far on the screen, as it does before a wait.
+inline std::vector<std::size_t> keyWaits;
+inline int recordedReadKey() {
+  flushOutput();
+  keyWaits.push_back(output.size());
+  return pipeReadKey();
+}
 
 // Connects the game to this input; output captured from here on.
 inline void start(const std::string& text, std::size_t chunk = 0) {
@@ -38,10 +52,11 @@ inline void start(const std::string& text, std::size_t chunk = 0) {
   inputPosition = 0;
   chunkSize = chunk;
   output.clear();
+  keyWaits.clear();
   connectPipeInput(source);
   FrontEnd frontEnd{};
   frontEnd.clearScreen = formFeedClear;
-  frontEnd.readKey = pipeReadKey;
+  frontEnd.readKey = recordedReadKey;
   frontEnd.keyWaiting = pipeKeyWaiting;
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = capture;

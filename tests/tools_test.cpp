@@ -399,11 +399,11 @@ TEST(PuzzleThrowRope, BridgesTheChasmByEitherName) {
     game.currentRoom = CHASM_NORTH;
     puzzle::connect("");
     describeRoom();
-    flushOutput();
-    EXPECT_NE(puzzle::printed.find("\nYou see: A rope going from a tree across a chasm. "
-                                   "Small brown mushrooms. \nObvious exits are: North  South  \n"),
+    const std::string shown = scripted::take();
+    EXPECT_NE(shown.find("\nYou see: A rope going from a tree across a chasm. "
+                         "Small brown mushrooms. \nObvious exits are: North  South  \n"),
               std::string::npos)
-        << puzzle::printed;
+        << shown;
   }
 }
 
