@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "console/console.hpp"
+#include "console/keys.hpp"
 #include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
 
@@ -33,21 +34,6 @@ constexpr int ESCAPE = 27;
 
 // The longest prompt line and typed-ahead run handed to the line editor.
 constexpr std::size_t PROMPT_CAPACITY = 256;
-
-// Second codes for special keys, as the game reports them after a 0.
-constexpr int KEY_UP = 72;
-constexpr int KEY_DOWN = 80;
-constexpr int KEY_RIGHT = 77;
-constexpr int KEY_LEFT = 75;
-constexpr int KEY_HOME = 71;
-constexpr int KEY_END = 79;
-constexpr int KEY_INSERT = 82;
-constexpr int KEY_DELETE = 83;
-constexpr int KEY_PAGE_UP = 73;
-constexpr int KEY_PAGE_DOWN = 81;
-constexpr int KEY_F1 = 59;
-constexpr int KEY_F11 = 133;
-constexpr int KEY_UNKNOWN = 1;
 
 // Faults that end the program: the terminal is put back before whoever
 // handled them before (the default action, or a memory checker) takes over.

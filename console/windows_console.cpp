@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "console/console.hpp"
+#include "console/keys.hpp"
 #include "console/line_reader.hpp"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_INPUT
@@ -24,21 +25,6 @@ DWORD lineMode = 0;
 DWORD keyMode = 0;
 LineReader keyboard;
 int pendingSecondCode = -1;
-
-// Second codes for special keys, as the game reports them after a 0: the
-// same codes the terminal front end gives for the same keys.
-constexpr int KEY_UP = 72;
-constexpr int KEY_DOWN = 80;
-constexpr int KEY_RIGHT = 77;
-constexpr int KEY_LEFT = 75;
-constexpr int KEY_HOME = 71;
-constexpr int KEY_END = 79;
-constexpr int KEY_INSERT = 82;
-constexpr int KEY_DELETE = 83;
-constexpr int KEY_PAGE_UP = 73;
-constexpr int KEY_PAGE_DOWN = 81;
-constexpr int KEY_F1 = 59;
-constexpr int KEY_F11 = 133;
 
 bool isConsole(DWORD which) {
   DWORD mode = 0;
