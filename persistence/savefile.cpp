@@ -226,7 +226,7 @@ bool isSavableGame(const GameState& state) {
     }
   }
   for (int object = 0; object < OBJECT_COUNT; ++object) {
-    const int location = state.objectLocation[object];
+    const std::int8_t location = state.objectLocation[object];  // -2..40
     if (object < FIRST_OBJECT ? location != NOWHERE : location < WORN || location > ROOM_COUNT) {
       return false;
     }
