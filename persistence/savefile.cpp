@@ -163,10 +163,11 @@ bool moveOver(const char* fresh, const char* target) {
 constexpr std::size_t LONGEST_NAME = 58;
 static_assert(LONGEST_NAME + 2 <= NAME_CAPACITY, "a name line and its CR fit a name text");
 
-// A turn far beyond any game: one turn per command, and DRINK adds 30 only
-// once a game, since there is one bottle of wine. From here more than two
-// thousand million commands could follow before the counter overflowed.
-constexpr std::int32_t LAST_SAVED_TURN = 1'000'000;
+// A turn far beyond any game played by hand or by script: one turn per
+// command, and DRINK adds 30 only once a game, since there is one bottle of
+// wine. From here well over a hundred million commands could still follow
+// before the counter overflowed.
+constexpr std::int32_t LAST_SAVED_TURN = 2'000'000'000;
 
 constexpr std::int32_t LAST_VISION_STAGE = 12;
 
@@ -231,6 +232,17 @@ bool isSavableGame(const GameState& state) {
       return false;
     }
   }
+  // Counters that run down on their own must be able to stop: burning tanks
+  // and a burning torch hold some air and fuel still (they go out as they
+  // reach 0), and the carried count is never below the number of things in
+  // the hands, or putting them down would take it below 0.
+  if (state.scubaOn == 1 && state.scubaAir < 1) return false;
+  if (state.torchLit == 1 && state.torchFuel < 1) return false;
+  int inHands = 0;
+  for (int object = FIRST_OBJECT; object < OBJECT_COUNT; ++object) {
+    if (state.objectLocation[object] == CARRIED) ++inHands;
+  }
+  if (state.carriedCount < inHands) return false;
   for (const CounterRule& rule : savedCounters) {
     const std::int32_t value = state.*rule.field;
     if (value < rule.lowest || value > rule.highest) return false;
@@ -413,7 +425,7 @@ bool readNameLine(SaveReader& in, char* name) {
     const int byte = takeByte(in);
     if (byte < 0) return false;
     if (byte == '\n') break;
-    if (byte == '\0') return false;  // it would cut the name short unseen
+    if (byte == '\0') return false;                // it would cut the name short unseen
     if (length == LONGEST_NAME + 1) return false;  // room for the name and a CR only
     name[length++] = static_cast<char>(byte);
   }

@@ -307,7 +307,7 @@ void playIntoTheTemple() {
   game.matchesLeft = 13;
   game.chestLocked = 0;
   game.scubaAir = 12;
-  game.carriedCount = 2;
+  game.carriedCount = 3;  // the preserver, the bottle and the torch
   game.matchLit = 1;
   game.matchTurns = 3;
   game.torchLit = 1;
@@ -619,7 +619,7 @@ TEST_F(SaveFileTest, ValueOutOfItsRangeIsRefused) {
       {kMatchesLeftWord, "21"},
       {kMatchesLeftWord, "-1"},
       {kTurnWord, "0"},
-      {kTurnWord, "1000001"},
+      {kTurnWord, "2000000001"},
       {kTurnWord, "2147483647"},
       {kTurnWord, "99999999999999999999999"},
       {kTurnWord, "-4294967295"},
@@ -651,7 +651,7 @@ TEST_F(SaveFileTest, ValuesAtTheEdgeOfTheirRangeLoad) {
   text = withWord(text, kLocationWord + 7, "-2");
   text = withWord(text, kLocationWord + 27, "0");
   text = withWord(text, kMatchesLeftWord, "0");
-  text = withWord(text, kTurnWord, "1000000");
+  text = withWord(text, kTurnWord, "2000000000");
   text = withWord(text, kScubaAirWord, "0");
   text = withWord(text, kCarriedCountWord, "0");
   text = withWord(text, kMatchTurnsWord, "4");
@@ -664,13 +664,43 @@ TEST_F(SaveFileTest, ValuesAtTheEdgeOfTheirRangeLoad) {
   EXPECT_EQ(game.objectLocation[7], WORN);
   EXPECT_EQ(game.objectLocation[LIFE_PRESERVER], NOWHERE);
   EXPECT_EQ(game.matchesLeft, 0);
-  EXPECT_EQ(game.turn, 1000000);
+  EXPECT_EQ(game.turn, 2000000000);
   EXPECT_EQ(game.scubaAir, 0);
   EXPECT_EQ(game.carriedCount, 0);
   EXPECT_EQ(game.matchTurns, 4);
   EXPECT_EQ(game.torchFuel, 0);
   EXPECT_EQ(game.gameOver, 1);
   EXPECT_EQ(game.visionStage, 12);
+}
+
+// Values each in range, together a game play never gives, from which a
+// counter would run out of range: the next SAVE would have nothing it could
+// write.
+TEST_F(SaveFileTest, CountersThatCouldNotStopAreRefused) {
+  const std::string whole = freshSaveText();
+  // Tanks turned on with no air left would go on breathing below 0.
+  expectRefused(withWord(withWord(whole, kScubaOnWord, "1"), kScubaAirWord, "0"));
+  // A lit torch with no fuel left would burn below 0.
+  expectRefused(withWord(withWord(whole, kTorchLitWord, "1"), kTorchFuelWord, "0"));
+  // The preserver in the hands, counted as nothing: dropping it gives -1.
+  expectRefused(withWord(whole, kCarriedCountWord, "0"));
+}
+
+// A game loaded at the edge of what may be loaded plays on and saves again.
+TEST_F(SaveFileTest, GameLoadedAtTheEdgeStillSaves) {
+  std::string text = freshSaveText();
+  text = withWord(text, kScubaOnWord, "1");
+  text = withWord(text, kScubaAirWord, "1");
+  text = withWord(text, kTorchLitWord, "1");
+  text = withWord(text, kTorchFuelWord, "1");
+  text = withWord(text, kTurnWord, "1999999990");
+  writeFile(kSaveName, text);
+  const Session session = playSession("\nload\ndrop preserver\nsave\n");
+  EXPECT_NE(session.output.find("Game loaded.\n"), std::string::npos);
+  EXPECT_EQ(game.scubaOn, 0);
+  EXPECT_EQ(game.torchLit, 0);
+  EXPECT_EQ(game.carriedCount, 0);
+  EXPECT_NE(session.output.find("Game saved.\n"), std::string::npos) << session.output;
 }
 
 TEST_F(SaveFileTest, NameLineOf59CharactersOrMoreIsRefused) {
@@ -693,7 +723,9 @@ TEST_F(SaveFileTest, NamesPlayCouldNotGiveAreRefused) {
   expectRefused(withNameLine(whole, GOBLET, "A \x1b[2Jgoblet"));  // a control byte
   expectRefused(withNameLine(whole, GOBLET, std::string("A go\0blet", 9)));
   expectRefused(withNameLine(whole, GOBLET, "A goblet\rfull"));
-  expectRefused(withNameLine(whole, GOBLET, "A \x9b" "2Jgoblet"));  // an 8-bit control code
+  expectRefused(withNameLine(whole, GOBLET,
+                             "A \x9b"
+                             "2Jgoblet"));  // an 8-bit control code
   expectRefused(withNameLine(whole, GOBLET, "A gobl\xc3\xa9t"));
   expectRefused(withNameLine(whole, 1, "Nord "));  // the direction labels stay
   expectRefused(withNameLine(whole, 5, " Up"));
@@ -720,6 +752,7 @@ TEST_F(SaveFileTest, HandWrittenNumbersReadAsTheUsualIntegerRead) {
   text = withWord(text, kScubaAirWord, "0X1f");           // 31
   text = withWord(text, kLocationWord + AMULET, "-02");   // worn
   text = withWord(text, kVisionStageWord, "00\t ");       // blanks before the line end
+  text = withWord(text, kCarriedCountWord, "2");          // the preserver and the robe
   text = withWord(text, kLocationWord + ROBE, "\t\n-1");  // on a line of its own
   expectLoaded(text);
   EXPECT_EQ(game.currentRoom, 21);
@@ -824,7 +857,7 @@ TEST_F(SaveFileTest, SaveInAFolderThatHasGoneIsNotMade) {
 TEST_F(SaveFileTest, GameThatCouldNotLoadBackIsNotSaved) {
   writeFile(kSaveName, freshSaveText());
   playIntoTheTemple();
-  game.turn = 1000001;  // beyond the turns a saved game may hold
+  game.turn = 2000000001;  // beyond the turns a saved game may hold
   EXPECT_EQ(callSave(), kNotSaved);
   EXPECT_EQ(readFile(kSaveName), freshSaveText());
   game.turn = 57;
