@@ -24,6 +24,7 @@
 #include "core/world.hpp"
 #include "persistence/savefile.hpp"
 #include "tests/harness.hpp"
+#include "tests/saved_fields.hpp"
 
 namespace {
 
@@ -164,45 +165,6 @@ std::string withoutCr(const std::string& text) {
 
 // ---- The game.
 
-// The first difference between two games in anything the file holds, or "".
-std::string savedDifference(const GameState& a, const GameState& b) {
-  for (int room = 0; room <= ROOM_COUNT; ++room) {
-    for (int column = 0; column < DIRECTION_COUNT; ++column) {
-      if (a.exits[room][column] != b.exits[room][column]) {
-        return "exit " + std::to_string(room) + "/" + std::to_string(column + 1);
-      }
-    }
-  }
-  for (int object = 0; object < OBJECT_COUNT; ++object) {
-    if (a.objectLocation[object] != b.objectLocation[object]) {
-      return "location of " + std::to_string(object);
-    }
-  }
-  for (int object = 1; object < OBJECT_COUNT; ++object) {
-    if (std::strcmp(a.objectName[object], b.objectName[object]) != 0) {
-      return "name of " + std::to_string(object) + ": '" + a.objectName[object] + "' / '" +
-             b.objectName[object] + "'";
-    }
-  }
-  const std::int32_t GameState::*const fields[] = {
-      &GameState::currentRoom, &GameState::matchesLeft,  &GameState::turn,
-      &GameState::chestLocked, &GameState::chestClosed,  &GameState::scubaAir,
-      &GameState::scubaOn,     &GameState::carriedCount, &GameState::matchLit,
-      &GameState::matchTurns,  &GameState::torchLit,     &GameState::torchFuel,
-      &GameState::birdSeen,    &GameState::gameOver,     &GameState::visionStage};
-  for (std::size_t at = 0; at < std::size(fields); ++at) {
-    if (a.*fields[at] != b.*fields[at]) {
-      return "counter " + std::to_string(at) + ": " + std::to_string(a.*fields[at]) + " / " +
-             std::to_string(b.*fields[at]);
-    }
-  }
-  return "";
-}
-
-bool sameGame(const GameState& a, const GameState& b) {
-  return std::memcmp(&a, &b, sizeof(GameState)) == 0;
-}
-
 // The output of the last whole turn: from the last prompt but one to the
 // last.
 std::string lastTurn(const std::string& output) {
@@ -263,7 +225,7 @@ void expectRefused(const GameState& underWay, const std::string& text, const std
   game = underWay;
   const std::string said = answerOf(loadGame);
   check(said == answer, what + ": LOAD answers '" + said + "'");
-  check(sameGame(game, underWay),
+  check(sameBytes(game, underWay),
         what + ": the game changed (" + savedDifference(game, underWay) + ")");
   check(readFile(kSaveName) == text, what + ": the file changed");
   check(holdsOnlyTheSave(), what + ": something was left beside the save");
@@ -412,7 +374,7 @@ void checkDamagedFiles(const std::string& fresh) {
   fs::create_directory(kSaveName);
   game = underWay;
   check(answerOf(loadGame) == kUnreadable, "LOAD of a folder says it cannot be read");
-  check(sameGame(game, underWay), "LOAD of a folder leaves the game alone");
+  check(sameBytes(game, underWay), "LOAD of a folder leaves the game alone");
 }
 
 // Another program holds the save file open and lets nobody else in, the way
@@ -432,7 +394,7 @@ void checkRefusedWrites(const std::string& fresh) {
   writeFile(kSaveName + "/keep", "precious");
   game = underWay;
   check(answerOf(saveGame) == kNotSaved, "SAVE over a folder says the game could not be saved");
-  check(sameGame(game, underWay), "a refused SAVE leaves the game alone");
+  check(sameBytes(game, underWay), "a refused SAVE leaves the game alone");
   check(fs::is_directory(kSaveName) && readFile(kSaveName + "/keep") == "precious",
         "a refused SAVE leaves the folder and its file alone");
   check(holdsOnlyTheSave(), "a refused SAVE leaves nothing beside the folder");
@@ -445,10 +407,10 @@ void checkRefusedWrites(const std::string& fresh) {
   check(lock != INVALID_HANDLE_VALUE, "the save file can be locked");
   game = underWay;
   check(answerOf(saveGame) == kNotSaved, "SAVE over a locked file says it could not be saved");
-  check(sameGame(game, underWay), "SAVE over a locked file leaves the game alone");
+  check(sameBytes(game, underWay), "SAVE over a locked file leaves the game alone");
   check(holdsOnlyTheSave(), "SAVE over a locked file leaves nothing beside it");
   check(answerOf(loadGame) == kUnreadable, "LOAD of a locked file says it cannot be read");
-  check(sameGame(game, underWay), "LOAD of a locked file leaves the game alone");
+  check(sameBytes(game, underWay), "LOAD of a locked file leaves the game alone");
   ::CloseHandle(lock);
   check(readFile(kSaveName) == fresh, "the locked save is whole afterwards");
 

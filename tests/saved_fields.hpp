@@ -1,0 +1,51 @@
+// Comparing two games in what a saved game holds, for the tests of SAVE and
+// LOAD on every platform and for the loader's fuzz target.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+#include "core/state.hpp"
+#include "core/world.hpp"
+
+// The first difference between two games in anything LOAD sets, or "".
+inline std::string savedDifference(const GameState& a, const GameState& b) {
+  for (int room = 0; room <= ROOM_COUNT; ++room) {
+    for (int column = 0; column < DIRECTION_COUNT; ++column) {
+      if (a.exits[room][column] != b.exits[room][column]) {
+        return "exit " + std::to_string(room) + "/" + std::to_string(column + 1);
+      }
+    }
+  }
+  for (int object = 0; object < OBJECT_COUNT; ++object) {
+    if (a.objectLocation[object] != b.objectLocation[object]) {
+      return "location of " + std::to_string(object);
+    }
+  }
+  for (int object = 1; object < OBJECT_COUNT; ++object) {
+    if (std::strcmp(a.objectName[object], b.objectName[object]) != 0) {
+      return "name of " + std::to_string(object) + ": '" + a.objectName[object] + "' / '" +
+             b.objectName[object] + "'";
+    }
+  }
+  const std::int32_t GameState::*const fields[] = {
+      &GameState::currentRoom, &GameState::matchesLeft,  &GameState::turn,
+      &GameState::chestLocked, &GameState::chestClosed,  &GameState::scubaAir,
+      &GameState::scubaOn,     &GameState::carriedCount, &GameState::matchLit,
+      &GameState::matchTurns,  &GameState::torchLit,     &GameState::torchFuel,
+      &GameState::birdSeen,    &GameState::gameOver,     &GameState::visionStage};
+  for (std::size_t at = 0; at < std::size(fields); ++at) {
+    if (a.*fields[at] != b.*fields[at]) {
+      return "counter " + std::to_string(at) + ": " + std::to_string(a.*fields[at]) + " / " +
+             std::to_string(b.*fields[at]);
+    }
+  }
+  return "";
+}
+
+// The same game to the byte, the fields no file holds included.
+inline bool sameBytes(const GameState& a, const GameState& b) {
+  return std::memcmp(&a, &b, sizeof(GameState)) == 0;
+}
