@@ -8,21 +8,10 @@
 # hang fails the step, and the input that found it is shown.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root="$PWD"
 seconds="${FUZZ_SECONDS:-30}"
 
-if ! command -v clang++ >/dev/null; then
-  echo "installing: clang"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang
-fi
-
-# Every fuzz target (ours and any other step's) in one build: build/fuzz.
-# FUZZ_BUILD_DIR names a build made elsewhere instead.
-build="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
-if [ -z "${FUZZ_BUILD_DIR:-}" ]; then
-  cmake --workflow --preset fuzz </dev/null
-fi
+source .ci/lib/fuzz-build.sh
+fuzz_build fuzz_parser fuzz_session
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -10,21 +10,10 @@
 # file that found it is shown.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root="$PWD"
 seconds="${FUZZ_SECONDS:-30}"
 
-if ! command -v clang++ >/dev/null; then
-  echo "installing: clang"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang
-fi
-
-build="${FUZZ_BUILD_DIR:-$root/build/fuzz}"
-if [ -z "${FUZZ_BUILD_DIR:-}" ]; then
-  cmake --workflow --preset fuzz </dev/null
-elif [ ! -x "$build/tests/fuzz/fuzz_loader" ] || [ ! -x "$build/tidewrack" ]; then
-  cmake --build "$build" -j2 --target fuzz_loader tidewrack </dev/null
-fi
+source .ci/lib/fuzz-build.sh
+fuzz_build fuzz_loader tidewrack
 fuzzer="$build/tests/fuzz/fuzz_loader"
 game="$build/tidewrack"
 
