@@ -407,6 +407,18 @@ class PlayedGame {
   return game.see(answer);
 }
 
+// Ctrl-D at "What now?  ": the game ends with status 0 and the terminal as
+// the player had it.
+::testing::AssertionResult endsOnCtrlD(PlayedGame& game) {
+  game.type("\x04");
+  int status = 0;
+  if (!game.waitEnd(status)) return ::testing::AssertionFailure() << "the game did not end";
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return ::testing::AssertionFailure() << "the game ended with status " << status;
+  }
+  return sameSettings(game.before(), game.settings());
+}
+
 // Ends a game quickly: without the life preserver the sea east of the
 // shore drowns the player at the end of the turn.
 ::testing::AssertionResult drown(PlayedGame& game) {
@@ -467,11 +479,7 @@ TEST(TerminalKeys, TitleTakesOneKeyWithoutEnterOrEchoAndClearsWithEscapes) {
   EXPECT_EQ(game.screen().find('\f'), std::string::npos) << "no form feeds on a terminal";
   EXPECT_EQ(game.screen().find(ANY_KEY), std::string::npos) << "the key was echoed";
   // Ctrl-D at the prompt ends the game with the terminal as the player had it.
-  game.type("\x04");
-  int status = 0;
-  ASSERT_TRUE(game.waitEnd(status));
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  EXPECT_TRUE(endsOnCtrlD(game));
 }
 
 TEST(TerminalKeys, ArrowAtTitleLeavesNothingForTheFirstCommand) {
@@ -559,13 +567,9 @@ TEST(TerminalLines, CommandIsEditedBeforeEnter) {
   // An empty line is "What?".
   game.type("\r");
   EXPECT_TRUE(game.see("\r\n\r\nWhat?\r\n\r\n" + PROMPT));
-  game.type("\x04");  // Ctrl-D on an empty line: end of input
-  int status = 0;
-  ASSERT_TRUE(game.waitEnd(status));
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ASSERT_TRUE(endsOnCtrlD(game));  // on an empty line: end of input
   EXPECT_EQ(game.screen().find(CLEAR, game.screen().find(PROMPT)), std::string::npos)
       << "the room was never shown again: no command moved the player";
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
 }
 
 // Up calls back the commands of this run, latest first; Down goes forward
@@ -582,10 +586,7 @@ TEST(TerminalLines, UpCallsBackEarlierCommands) {
   // The repeat was not kept twice: Up, Up is the inventory.
   game.type("\x1b[A\x1b[A\r");
   EXPECT_TRUE(game.see("You are carrying:\r\n\r\n\r\n" + PROMPT));
-  game.type("\x04");
-  int status = 0;
-  ASSERT_TRUE(game.waitEnd(status));
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  EXPECT_TRUE(endsOnCtrlD(game));
 }
 
 // Keys typed while the game was busy (here: before it came to read them)
@@ -606,10 +607,7 @@ TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   game.type("inventory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
-  game.type("\x04");
-  int status = 0;
-  ASSERT_TRUE(game.waitEnd(status));
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  ASSERT_TRUE(endsOnCtrlD(game));
   // One clear for the title and one for the shore: north was never walked.
   std::size_t clears = 0;
   for (std::size_t at = game.screen().find(CLEAR); at != std::string::npos;
@@ -617,7 +615,6 @@ TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
     ++clears;
   }
   EXPECT_EQ(clears, 2U);
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
 }
 
 // ---------------------------------------------------------------------------
@@ -780,11 +777,7 @@ TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
   // The line being typed goes on after fg.
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
 
-  game.type("\x04");
-  int status = 0;
-  ASSERT_TRUE(game.waitEnd(status));
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  EXPECT_TRUE(endsOnCtrlD(game));
 }
 
 // ---------------------------------------------------------------------------
