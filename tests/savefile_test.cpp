@@ -27,7 +27,7 @@
 #include "core/world.hpp"
 #include "persistence/savefile.hpp"
 #include "tests/harness.hpp"
-#include "tests/saved_fields.hpp"
+#include "tests/save_support.hpp"
 
 namespace {
 
@@ -181,27 +181,6 @@ std::string withNameLine(const std::string& text, int object, const std::string&
   for (int skip = 0; skip < object; ++skip) start = text.find('\n', start) + 1;
   const auto end = text.find('\n', start);
   return text.substr(0, start) + line + text.substr(end);
-}
-
-std::string readFile(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::string& name, const std::string& text) {
-  std::ofstream file(name, std::ios::binary | std::ios::trunc);
-  file << text;
-}
-
-std::vector<std::string> folderEntries() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(".")) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // ---- A front end for calling SAVE, LOAD and single turns directly.

@@ -24,7 +24,7 @@
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "persistence/savefile.hpp"
-#include "tests/saved_fields.hpp"
+#include "tests/save_support.hpp"
 
 namespace {
 

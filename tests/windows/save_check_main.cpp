@@ -24,7 +24,7 @@
 #include "core/world.hpp"
 #include "persistence/savefile.hpp"
 #include "tests/harness.hpp"
-#include "tests/saved_fields.hpp"
+#include "tests/save_support.hpp"
 
 namespace {
 
@@ -59,26 +59,6 @@ void check(bool ok, const std::string& what) {
 }
 
 // ---- Files.
-
-std::string readFile(const std::string& name) {
-  std::ifstream file(name, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::string& name, const std::string& text) {
-  std::ofstream file(name, std::ios::binary | std::ios::trunc);
-  file << text;
-}
-
-std::vector<std::string> folderEntries() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(".")) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
 
 void emptyFolder() {
   for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path());

@@ -1,11 +1,17 @@
-// Comparing two games in what a saved game holds, for the tests of SAVE and
-// LOAD on every platform and for the loader's fuzz target.
+// For the tests of SAVE and LOAD on every platform and the loader's fuzz
+// target: the files of a folder, and two games compared in what a saved game
+// holds.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/state.hpp"
 #include "core/world.hpp"
@@ -48,4 +54,26 @@ inline std::string savedDifference(const GameState& a, const GameState& b) {
 // The same game to the byte, the fields no file holds included.
 inline bool sameBytes(const GameState& a, const GameState& b) {
   return std::memcmp(&a, &b, sizeof(GameState)) == 0;
+}
+
+inline std::string readFile(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+inline void writeFile(const std::string& name, const std::string& text) {
+  std::ofstream file(name, std::ios::binary | std::ios::trunc);
+  file << text;
+}
+
+// The names in the working folder, in order.
+inline std::vector<std::string> folderEntries() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
