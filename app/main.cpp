@@ -7,6 +7,7 @@
 #include "console/line_editor.hpp"
 #include "console/pipe_console.hpp"
 #include "console/terminal_console.hpp"
+#include "console/terminal_screen.hpp"
 #include "core/game.hpp"
 
 int main() {
@@ -22,6 +23,14 @@ int main() {
     // Line editing and a history of commands, when the player both types
     // and sees the line on the terminal.
     if (screenIsTerminal && openLineEditor()) frontEnd.remember = rememberLine;
+    // Output wrapped to the terminal's width, and a screen that can be drawn
+    // again, when the player both types and sees it there.
+    if (screenIsTerminal) {
+      openScreen();
+      watchScreen();
+      frontEnd.write = screenWrite;
+      frontEnd.clearScreen = screenClear;
+    }
     frontEnd.readKey = terminalReadKey;
     frontEnd.keyWaiting = terminalKeyWaiting;
     frontEnd.readLine = terminalReadLine;
@@ -36,6 +45,7 @@ int main() {
 
   const int status = runProgram();
   flushOutput();
+  if (screenIsOpen()) showHeldOutput();
   writeHeldOutput();
   closeTerminal();
   return status;

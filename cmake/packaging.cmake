@@ -51,8 +51,10 @@ find_program(TIDEWRACK_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TIDEWRACK_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12), libedit2 (>= 3.1)")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  if(TIDEWRACK_HAVE_LIBEDIT)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libedit2 (>= 3.1)")
+  endif()
 endif()
 
 include(CPack)

@@ -2,8 +2,15 @@
 
 #include <histedit.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
+
+#include "console/pipe_console.hpp"
+#include "console/terminal_console.hpp"
+#include "console/terminal_screen.hpp"
 
 namespace {
 
@@ -18,6 +25,44 @@ constexpr int HISTORY_SIZE = 200;
 char promptText[256] = "";
 
 char* currentPrompt(EditLine* /*editor*/) { return promptText; }
+
+// The rows the prompt and the line being typed take.
+int rowsOfLine() {
+  const LineInfo* line = ::el_line(editor);
+  const long cells = static_cast<long>(std::strlen(promptText)) + (line->lastchar - line->buffer);
+  return static_cast<int>(cells / screenColumns()) + 1;
+}
+
+// The screen drawn again, then the prompt and the line with the cursor
+// where it was.
+void redrawAll() {
+  ::el_resize(editor);
+  redrawScreen(rowsOfLine() - 1);
+  ::el_set(editor, EL_REFRESH);
+}
+
+// Ctrl-L.
+unsigned char redrawKey(EditLine* /*editor*/, int /*key*/) {
+  redrawAll();
+  return CC_NORM;
+}
+
+// The editor's keys come from here: a wait that redraws the screen after a
+// resize or fg, then one byte, given to the editor as one character.
+int readCharacter(EditLine* /*editor*/, wchar_t* character) {
+  for (;;) {
+    waitForKeyboard(redrawAll);
+    unsigned char byte = 0;
+    const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+    if (got == 1) {
+      *character = static_cast<wchar_t>(byte);
+      return 1;
+    }
+    if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    *character = L'\0';
+    return got == 0 ? 0 : -1;
+  }
+}
 
 }  // namespace
 
@@ -36,6 +81,10 @@ bool openLineEditor() {
   // The game's own signal handlers put the terminal back on every way out.
   ::el_set(editor, EL_SIGNAL, 0);
   ::el_set(editor, EL_PROMPT, currentPrompt);
+  ::el_set(editor, EL_GETCFN, readCharacter);
+  // Ctrl-L draws the whole screen again rather than leave only the prompt.
+  ::el_set(editor, EL_ADDFN, "redraw-screen", "Draw the screen again", redrawKey);
+  ::el_set(editor, EL_BIND, "^L", "redraw-screen", nullptr);
   // The keys a shell user expects: Ctrl-W rubs out the word before the
   // cursor, Ctrl-U the whole line.
   ::el_set(editor, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
@@ -60,10 +109,15 @@ bool editLine(const char* prompt, const char* typedAhead, char* buffer, int capa
   const char* line = ::el_gets(editor, &count);
   if (line == nullptr || count <= 0) return false;
   int kept = 0;
+  char shown[256];
+  std::size_t shownLength = 0;
   for (const char* c = line; *c != '\0' && *c != '\n' && *c != '\r'; ++c) {
     if (kept < capacity - 1) buffer[kept++] = *c;
+    if (shownLength < sizeof shown - 1) shown[shownLength++] = *c;
   }
   buffer[kept] = '\0';
+  shown[shownLength] = '\0';
+  if (screenIsOpen()) noteTypedLine(promptText, shown);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
+#include <cstring>
 
 #include <poll.h>
 #include <termios.h>
@@ -12,6 +13,8 @@
 #include "console/keys.hpp"
 #include "console/line_editor.hpp"
 #include "console/line_reader.hpp"
+#include "console/pipe_console.hpp"
+#include "console/terminal_screen.hpp"
 
 namespace {
 
@@ -23,6 +26,21 @@ volatile sig_atomic_t haveSnapshot = 0;
 // over every byte at once. Raised before the settings change and lowered
 // before they change back, so a stop and fg in between find it right.
 volatile sig_atomic_t inKeyMode = 0;
+// A resize, and a return from a stop: the screen is drawn again at the next
+// wait for the player. Both signals are held back while the game is busy and
+// taken only while it waits, so that a wait can answer them.
+volatile sig_atomic_t sizeChanged = 0;
+volatile sig_atomic_t continued = 0;
+sigset_t heldSignals;
+sigset_t waitMask;
+bool screenSignalsHeld = false;
+// What the present wait shows on the screen, drawn again after a resize or
+// fg; none when the screen is no terminal.
+void (*repaint)() = nullptr;
+// Keys of an unfinished line taken over from the terminal's own editing on a
+// redraw, to be read as typed.
+char carried[256];
+std::size_t carriedLength = 0;
 LineReader keyboard;
 int pendingSecondCode = -1;
 
@@ -41,13 +59,32 @@ constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int FATAL_COUNT = sizeof FATAL_SIGNALS / sizeof FATAL_SIGNALS[0];
 struct sigaction previousFatal[FATAL_COUNT];
 
+// Waits until a key can be read (or the terminal is gone), drawing the
+// screen again after a resize or a stop.
 void waitForInput() {
-  pollfd input{STDIN_FILENO, POLLIN, 0};
-  ::poll(&input, 1, -1);
+  for (;;) {
+    if (sizeChanged != 0 || continued != 0) {
+      if (sizeChanged != 0) readScreenSize();
+      sizeChanged = 0;
+      continued = 0;
+      if (repaint != nullptr) repaint();
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    const int ready =
+        screenSignalsHeld ? ::ppoll(&input, 1, nullptr, &waitMask) : ::poll(&input, 1, -1);
+    if (ready >= 0 || errno != EINTR) return;
+  }
 }
 
 std::size_t readTerminal(char* buffer, std::size_t capacity) {
   for (;;) {
+    waitForInput();
+    if (carriedLength > 0) {
+      const std::size_t length = carriedLength < capacity ? carriedLength : capacity;
+      std::memcpy(buffer, carried, length);
+      carriedLength = 0;
+      return length;
+    }
     ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
     if (got > 0) return static_cast<std::size_t>(got);
     if (got < 0 && errno == EINTR) continue;
@@ -71,6 +108,14 @@ void restoreSnapshot() {
   if (haveSnapshot != 0) ::tcsetattr(STDIN_FILENO, TCSANOW, &snapshot);
 }
 
+// While the game is busy: the player's settings without echo, so that a key
+// typed then never shows unless the game reads it into a line.
+void applyQuietMode() {
+  termios quiet = snapshot;
+  quiet.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHONL));
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+}
+
 void enterKeyMode() {
   inKeyMode = 1;
   applyKeyMode();
@@ -78,7 +123,38 @@ void enterKeyMode() {
 
 void leaveKeyMode() {
   inKeyMode = 0;
-  restoreSnapshot();
+  applyQuietMode();
+}
+
+void onSizeChange(int /*signal*/) { sizeChanged = 1; }
+void onContinue(int /*signal*/) { continued = 1; }
+
+// The screen of a key wait.
+void repaintKeyWait() {
+  redrawScreen(0);
+  showKeyHint();
+}
+
+// The screen of a line typed with the terminal's own editing: the part of
+// the line typed so far is taken over from the terminal and shown after the
+// prompt again; it is read first, before the rest of the line.
+void repaintTypedLine() {
+  termios now{};
+  if (::tcgetattr(STDIN_FILENO, &now) == 0) {
+    termios take = now;
+    take.c_lflag &= static_cast<tcflag_t>(~ICANON);
+    take.c_cc[VMIN] = 0;
+    take.c_cc[VTIME] = 0;
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &take);
+    for (;;) {
+      ssize_t got = ::read(STDIN_FILENO, carried + carriedLength, sizeof carried - carriedLength);
+      if (got <= 0) break;
+      carriedLength += static_cast<std::size_t>(got);
+    }
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &now);
+  }
+  redrawScreen(0);
+  writeStandardOutput(carried, carriedLength);
 }
 
 void install(int signal, void (*handler)(int)) {
@@ -265,7 +341,31 @@ bool openTerminal() {
   installUnlessIgnored(SIGQUIT, onEndingSignal);
   installUnlessIgnored(SIGTSTP, onStopSignal);
   installFatalHandlers();
+  applyQuietMode();
   return true;
+}
+
+void watchScreen() {
+  sigemptyset(&heldSignals);
+  sigaddset(&heldSignals, SIGWINCH);
+  sigaddset(&heldSignals, SIGCONT);
+  ::sigprocmask(SIG_BLOCK, &heldSignals, &waitMask);
+  sigdelset(&waitMask, SIGWINCH);
+  sigdelset(&waitMask, SIGCONT);
+  screenSignalsHeld = true;
+  struct sigaction action {};
+  action.sa_handler = onSizeChange;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGWINCH, &action, nullptr);
+  action.sa_handler = onContinue;
+  ::sigaction(SIGCONT, &action, nullptr);
+}
+
+void waitForKeyboard(void (*repaintScreen)()) {
+  void (*before)() = repaint;
+  if (screenIsOpen()) repaint = repaintScreen;
+  waitForInput();
+  repaint = before;
 }
 
 void closeTerminal() {
@@ -282,12 +382,22 @@ int terminalReadKey() {
     return code;
   }
   enterKeyMode();
+  if (screenIsOpen()) {
+    showHeldOutput();
+    // Only when the key is not here already: keys typed ahead and thrown
+    // away flash no hint.
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (!hasBufferedBytes(keyboard) && ::poll(&input, 1, 0) == 0) showKeyHint();
+    repaint = repaintKeyWait;
+  }
   int key = nextByte(keyboard);
   if (key == ESCAPE) {
     key = decodeEscape();
   } else if (key >= 0xc0) {
     takeRestOfCharacter(key);
   }
+  repaint = nullptr;
+  eraseKeyHint();
   leaveKeyMode();
   return key;
 }
@@ -307,16 +417,31 @@ bool terminalKeyWaiting() {
 bool terminalReadLine(char* buffer, int capacity) {
   pendingSecondCode = -1;
   if (!lineEditorOpen()) {
-    // The terminal's own line editing: echo, backspace, Ctrl-U.
+    // The terminal's own line editing: echo, backspace, Ctrl-U, with echo
+    // on only while the line is read.
     flushOutput();
-    return readLineFrom(keyboard, buffer, capacity);
+    if (screenIsOpen()) {
+      showHeldOutput();
+      repaint = repaintTypedLine;
+    }
+    restoreSnapshot();
+    const bool got = readLineFrom(keyboard, buffer, capacity);
+    applyQuietMode();
+    repaint = nullptr;
+    carriedLength = 0;
+    if (got && screenIsOpen()) noteAnsweredLine(buffer);
+    return got;
   }
   // The editor shows the prompt line itself, so that it can redraw it. A
   // part of it already on the screen is written over.
   char prompt[PROMPT_CAPACITY];
   std::size_t shown = 0;
   takeCursorLine(prompt, sizeof prompt, shown);
-  if (shown > 0) (void)!::write(STDOUT_FILENO, "\r", 1);
+  if (screenIsOpen()) {
+    showHeldOutput();
+    if (shown > 0) forgetCursorLine();
+  }
+  if (shown > 0) writeStandardOutput("\r", 1);
   // Keys read with an earlier key but not used yet come first, up to the
   // end of their line.
   char typedAhead[PROMPT_CAPACITY];

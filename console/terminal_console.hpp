@@ -1,6 +1,6 @@
 // The front end for a player at a real terminal: keys are read one at a time
-// without echo, lines with the terminal's own echo and editing, and the
-// screen is cleared with escape sequences. The terminal's settings are put
+// without echo, lines with the line editor (or the terminal's own echo and
+// editing), and nothing typed is echoed while the game is busy. The terminal's settings are put
 // back exactly as they were on every way out.
 #pragma once
 
@@ -9,6 +9,12 @@
 bool openTerminal();
 // Puts the snapshot back.
 void closeTerminal();
+// With the screen a terminal too: draws the screen again after a resize and
+// after fg, whenever the game waits for the player.
+void watchScreen();
+// Waits until a key can be read; after a resize or fg meanwhile, calls
+// repaintScreen to draw what the wait shows.
+void waitForKeyboard(void (*repaintScreen)());
 
 int terminalReadKey();
 bool terminalKeyWaiting();

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -34,7 +35,37 @@ using SteadyClock = std::chrono::steady_clock;
 // far less; a failing one gives up here instead of hanging.
 constexpr int WAIT_MS = 8000;
 
-const std::string CLEAR = "\x1b[H\x1b[2J";
+// A cleared screen: the rows in use are scrolled up from the bottom row into
+// the terminal's scrollback, then the cursor goes home and the rest is erased.
+// The first clear scrolls the whole screen: what the shell left there is not
+// known.
+const std::string CLEAR = "\x1b[H\x1b[J";
+std::string scrolledUp(int rows, int count) {
+  std::string scroll = "\x1b[" + std::to_string(rows) + ";1H";
+  for (int i = 0; i < count; ++i) scroll += "\r\n";
+  return scroll + CLEAR;
+}
+// Where the game waits for one key, the hint beside the cursor.
+const std::string KEY_HINT = "\x1b[2m[press a key]\x1b[22m";
+const std::string RULE(80, '_');
+// The shore as the game shows it on a screen 80 columns wide or wider: every
+// line fits, so it is exactly what the game wrote.
+const std::string SHORE =
+    RULE +
+    "\r\n\r\nYou are on a tropical shore. The sea stretches away to the east, and to the\r\n"
+    "north the beach curls round into a small cove.\r\n\r\nYou see: Nothing.\r\n"
+    "Obvious exits are: North  South  East  West  \r\n" +
+    RULE + "\r\n";
+
+// A screen drawn again, without the erasing of each row before it is written.
+std::string withoutErasing(std::string drawn) {
+  for (const char* erase : {"\x1b[K", "\x1b[J"}) {
+    for (std::size_t at = drawn.find(erase); at != std::string::npos; at = drawn.find(erase, at)) {
+      drawn.erase(at, 3);
+    }
+  }
+  return drawn;
+}
 const std::string PROMPT = "What now?  ";
 const std::string WITH_WHAT = "Tell me in one word, with what? ";
 const std::string GAME_OVER = "\r\nThe game is over\r\n\r\n\r\nWould you like to play again?\r\n";
@@ -143,6 +174,8 @@ void becomeGame(bool ignoreHangup) {
 }
 
 struct Options {
+  unsigned short columns = 80;
+  unsigned short rows = 24;
   // Run the game as a shell with job control would: in a process group of
   // its own in the foreground, under a parent that reports its stops.
   // Without it the game leads its own session, where Ctrl-Z cannot stop it.
@@ -173,7 +206,7 @@ class PlayedGame {
 
   // False (and the test is skipped) when this machine has no pseudo-terminals.
   bool start(Options options = {}) {
-    winsize size{24, 80, 0, 0};
+    winsize size{options.rows, options.columns, 0, 0};
     if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return false;
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
@@ -206,6 +239,12 @@ class PlayedGame {
   }
 
   void type(const std::string& keys) { writeFully(master_, keys); }
+
+  // The window takes a new size, as when the player drags its corner.
+  void resize(unsigned short columns, unsigned short rows) {
+    winsize size{rows, columns, 0, 0};
+    ::ioctl(master_, TIOCSWINSZ, &size);
+  }
 
   // Waits until text has been shown after everything seen so far, and moves
   // past it.
@@ -465,17 +504,21 @@ TEST(TerminalKeys, TitleTakesOneKeyWithoutEnterOrEchoAndClearsWithEscapes) {
   EXPECT_EQ(keyMode.c_cc[VMIN], 1);
   EXPECT_EQ(keyMode.c_cc[VTIME], 0);
 
-  ASSERT_TRUE(game.see(CLEAR));
+  ASSERT_TRUE(game.see(scrolledUp(24, 24)));
   ASSERT_TRUE(game.see("Tidewrack\r\n"));
+  // The hint stands two cells after the title's last words, the cursor
+  // stays where the game left it, and the hint is erased when the key comes.
+  ASSERT_TRUE(game.see("You are going to need it." + std::string("  ") + KEY_HINT + "\r\x1b[57C"));
   game.type(ANY_KEY);  // no Enter
-  ASSERT_TRUE(game.see(CLEAR + "________________________________________________________________"
-                               "________________\r\n\r\nYou are "));
+  // The title's 22 rows go up into the scrollback; nothing else does.
+  ASSERT_TRUE(game.see("\x1b[K" + scrolledUp(24, 22) + RULE + "\r\n\r\nYou are "));
   ASSERT_TRUE(
       game.see("\r\n\r\nYou see: Nothing.\r\nObvious exits are: North  South  East  West  "
                "\r\n_____________________________________________________________________"
                "___________\r\n" +
                PROMPT));
-  EXPECT_EQ(game.screen().rfind(CLEAR, 0), 0U) << "the first thing shown is a cleared screen";
+  EXPECT_EQ(game.screen().rfind(scrolledUp(24, 24), 0), 0U)
+      << "the first thing shown is a cleared screen";
   EXPECT_EQ(game.screen().find('\f'), std::string::npos) << "no form feeds on a terminal";
   EXPECT_EQ(game.screen().find(ANY_KEY), std::string::npos) << "the key was echoed";
   // Ctrl-D at the prompt ends the game with the terminal as the player had it.
@@ -534,7 +577,9 @@ TEST(TerminalKeys, PlayAgainTakesOneKey) {
     ASSERT_TRUE(game.waitEnd(status));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     if (!key.again) {
-      EXPECT_EQ(game.rest(), "") << "the key is not echoed; nothing follows";
+      // The question's hint at the start of the empty row, erased when the
+      // key came; the key is not echoed, and nothing follows.
+      EXPECT_EQ(game.rest(), KEY_HINT + "\r\x1b[K");
     }
     EXPECT_TRUE(sameSettings(game.before(), game.settings()));
   }
@@ -766,17 +811,92 @@ TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
   game.type(ANY_KEY);
   ASSERT_TRUE(game.see(PROMPT));
 
-  // At "What now?  ", reading a line.
+  // At "What now?  ", half-way through a line.
+  ASSERT_TRUE(game.keyWait());
+  game.type("inv");
+  ASSERT_TRUE(game.see("inv"));
   game.type("\x1a");
   ASSERT_TRUE(game.expectEvent('S'));
   EXPECT_TRUE(sameSettings(game.before(), game.settings()));
   ::kill(game.pid(), SIGCONT);
   ASSERT_TRUE(game.expectEvent('C'));
+  // After fg the screen is drawn again as it was, the prompt and the line
+  // being typed too, and the line goes on.
+  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "inv")), "\x1b[H" + SHORE);
   ASSERT_TRUE(game.keyWait()) << "back in the line editor";
-  game.type("inventory\r");
-  // The line being typed goes on after fg.
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  game.type("entory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "entory");
 
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
+// ---------------------------------------------------------------------------
+// The screen: wrapped at the window's width, drawn again on Ctrl-L and after a
+// resize.
+// ---------------------------------------------------------------------------
+
+// The coral reef with its wreck: a "You see" line that does not fit 40
+// columns, as the game shows it where every line fits.
+const std::string REEF =
+    RULE +
+    "\r\n\r\nYou are at a coral reef strewn with the wreckage of your poor little boat.\r\n"
+    "\r\nYou see: Wreckage. A book of waterproof matches. \r\n"
+    "Obvious exits are: North  South  East  West  \r\n" +
+    RULE + "\r\n";
+
+TEST(TerminalScreen, WrapsAtWordsFollowsResizesAndRedrawsOnCtrlL) {
+  PlayedGame game;
+  Options options;
+  options.columns = 40;
+  options.rows = 10;
+  START_OR_SKIP(game, options);
+  const std::string rule(40, '_');
+  // 40 columns: rules are one row, lines go on at word boundaries, and the
+  // key hint follows the title's last words.
+  ASSERT_TRUE(game.see(scrolledUp(10, 10)));
+  ASSERT_TRUE(game.see(
+      "\r\n" + rule +
+      "\r\n\r\n     You were sailing your small boat\r\n"
+      "across the warm southern seas, on a\r\nholiday you had more than earned, when a\r\n"));
+  ASSERT_TRUE(game.see("          Good luck, castaway.  You are\r\ngoing to need it.  " + KEY_HINT +
+                       "\r\x1b[17C"));
+  ASSERT_TRUE(game.keyWait());
+  game.type(ANY_KEY);
+  EXPECT_EQ(game.shownUntil(PROMPT),
+            "\x1b[K" + scrolledUp(10, 10) + rule +
+                "\r\n\r\nYou are on a tropical shore. The sea\r\n"
+                "stretches away to the east, and to the\r\n"
+                "north the beach curls round into a small\r\ncove.\r\n\r\nYou see: Nothing.\r\n"
+                "Obvious exits are: North  South  East\r\nWest  \r\n" +
+                rule + "\r\n");
+  ASSERT_TRUE(command(game, "east"));
+  game.type("north\r");
+  ASSERT_TRUE(
+      game.see("You are at a coral reef strewn with the\r\nwreckage of your poor little boat.\r\n"
+               "\r\nYou see: Wreckage. A book of waterproof\r\nmatches. \r\n"));
+  ASSERT_TRUE(game.see(PROMPT));
+
+  // Wider in the middle of a line: the screen is drawn again at the new
+  // width, every line fitting as the game wrote it and the rule 80 wide, then
+  // the prompt and the line, which goes on.
+  ASSERT_TRUE(game.keyWait());
+  game.type("inv");
+  ASSERT_TRUE(game.see("inv"));
+  game.resize(120, 40);
+  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "inv")), "\x1b[H" + REEF);
+  game.type("entory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "entory");
+
+  // Ctrl-L: the room and everything since, then the prompt and the line.
+  ASSERT_TRUE(game.keyWait());
+  game.type("xyz");
+  ASSERT_TRUE(game.see("xyz"));
+  game.type("\x0c");
+  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "xyz")),
+            "\x1b[H" + REEF + PROMPT + "inventory" +
+                START_INVENTORY.substr(0, START_INVENTORY.size() - PROMPT.size()));
+  game.type("\x15inventory\r");
+  ASSERT_TRUE(game.see(START_INVENTORY));
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
@@ -881,6 +1001,11 @@ class FrontEndChild {
   }
 
   void type(const std::string& keys) { writeFully(master_, keys); }
+  termios settings() const {
+    termios now{};
+    ::tcgetattr(slave_, &now);
+    return now;
+  }
   void hangUp() {
     ::close(master_);
     master_ = -1;
@@ -1009,6 +1134,9 @@ TEST(TerminalFrontEnd, KeyWaitingPollsWithoutBlocking) {
   FrontEndChild child;
   if (!child.start(reportKeyWaiting)) GTEST_SKIP() << "no pseudo-terminal here";
   EXPECT_EQ(child.reports(1), std::vector<int>{0});
+  // Between reads (the game busy) the terminal echoes nothing; it keeps its
+  // line mode, so keys typed then wait there for the game.
+  EXPECT_EQ(child.settings().c_lflag & (ECHO | ICANON), static_cast<tcflag_t>(ICANON));
   child.type("ab");
   // Give the keys time to reach the terminal before asking.
   ::poll(nullptr, 0, 50);

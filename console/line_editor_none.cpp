@@ -1,0 +1,12 @@
+// Built without a line-editing library: lines are typed with the terminal's
+// own editing (echo, Backspace, Ctrl-U), and no history is kept.
+#include "console/line_editor.hpp"
+
+bool openLineEditor() { return false; }
+void closeLineEditor() {}
+bool lineEditorOpen() { return false; }
+bool editLine(const char* /*prompt*/, const char* /*typedAhead*/, char* /*buffer*/,
+              int /*capacity*/) {
+  return false;
+}
+void rememberLine(const char* /*line*/) {}

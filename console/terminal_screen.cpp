@@ -1,0 +1,337 @@
+#include "console/terminal_screen.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "console/console.hpp"
+#include "console/pipe_console.hpp"
+
+namespace {
+
+bool opened = false;
+int columns = 80;
+int rows = 24;
+
+// The widest row laid out, and so the longest run of a word kept back.
+constexpr int MAX_COLUMNS = 512;
+// A rule is never drawn wider than the screens were written for.
+constexpr int RULE_WIDTH = 80;
+
+const char HINT[] = "[press a key]";
+constexpr int HINT_CELLS = sizeof HINT - 1;
+bool hintShown = false;
+
+// Bytes for the terminal, gathered into few writes.
+char pending[4096];
+std::size_t pendingLength = 0;
+
+void sendPending() {
+  if (pendingLength > 0) writeStandardOutput(pending, pendingLength);
+  pendingLength = 0;
+}
+
+void emit(const char* text, std::size_t length) {
+  if (pendingLength + length > sizeof pending) sendPending();
+  if (length > sizeof pending) {
+    writeStandardOutput(text, length);
+    return;
+  }
+  std::memcpy(pending + pendingLength, text, length);
+  pendingLength += length;
+}
+
+void emitText(const char* text) { emit(text, std::strlen(text)); }
+
+void emitSpaces(int count) {
+  static const char spaces[] = "                                ";
+  while (count > 0) {
+    const int now = count < 32 ? count : 32;
+    emit(spaces, static_cast<std::size_t>(now));
+    count -= now;
+  }
+}
+
+// Every byte but the continuation bytes of a UTF-8 character takes a cell.
+bool takesCell(unsigned char byte) { return (byte & 0xc0) != 0x80; }
+
+// Lays text out in rows of a width: the words of a line that does not fit
+// go on to the next row; spaces at the end of a row are dropped; a word
+// longer than a whole row is cut. A line of underscores alone is a rule: it
+// is cut to the row, never continued on the next. Rows before skipRows are
+// laid out but not drawn; eraseRows clears each drawn row before writing it.
+struct Layout {
+  int width = 80;
+  int column = 0;  // cells written on the row
+  int spaces = 0;  // spaces said after them, not yet written
+  char word[MAX_COLUMNS * 4];
+  int wordBytes = 0;
+  int wordCells = 0;
+  bool ruleRow = true;  // the line so far is underscores only
+  long completedRows = 0;
+  long skipRows = 0;
+  long lastRow = -1;  // with eraseRows: the row whose start erases the rest of the screen
+  bool eraseRows = false;
+  bool drawing = true;
+
+  bool shows() const { return drawing && completedRows >= skipRows; }
+
+  void out(const char* text, std::size_t length) {
+    if (shows()) emit(text, length);
+  }
+
+  void startRow() {
+    if (!shows() || !eraseRows) return;
+    emitText(completedRows == lastRow ? "\x1b[J" : "\x1b[K");
+  }
+
+  void endRow() {
+    out("\n", 1);
+    ++completedRows;
+    column = 0;
+    startRow();
+  }
+
+  void outSpaces(int count) {
+    if (shows()) emitSpaces(count);
+  }
+
+  void placeWord() {
+    if (wordBytes == 0) return;
+    if (column + spaces + wordCells <= width) {
+      outSpaces(spaces);
+      column += spaces;
+    } else if (column == 0) {
+      // Indentation at the start of a line shrinks to let the word fit.
+      const int room = width - wordCells;
+      const int kept = spaces < room ? spaces : room;
+      outSpaces(kept);
+      column += kept;
+    } else {
+      endRow();
+    }
+    out(word, static_cast<std::size_t>(wordBytes));
+    column += wordCells;
+    spaces = 0;
+    wordBytes = 0;
+    wordCells = 0;
+  }
+
+  // The spaces that still fit on the row: before a line end, or before the
+  // player's typing.
+  void placeSpaces() {
+    const int room = width - column;
+    const int kept = spaces < room ? spaces : room;
+    outSpaces(kept);
+    column += kept;
+    spaces = 0;
+  }
+
+  void add(unsigned char byte) {
+    if (byte == '\n') {
+      placeWord();
+      placeSpaces();
+      endRow();
+      ruleRow = true;
+      return;
+    }
+    if (byte == ' ') {
+      placeWord();
+      ++spaces;
+      ruleRow = false;
+      return;
+    }
+    if (byte != '_') ruleRow = false;
+    const bool cell = takesCell(byte);
+    if (cell && ruleRow && wordCells >= (width < RULE_WIDTH ? width : RULE_WIDTH)) return;
+    if (cell && wordCells >= width) placeWord();  // a word longer than a row
+    if (wordBytes < static_cast<int>(sizeof word)) word[wordBytes++] = static_cast<char>(byte);
+    if (cell) ++wordCells;
+  }
+
+  void addAll(const char* text, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) add(static_cast<unsigned char>(text[i]));
+  }
+
+  // Rows in use, the cursor's row counted when something stands on it.
+  long usedRows() const {
+    return completedRows + (column > 0 || spaces > 0 || wordBytes > 0 ? 1 : 0);
+  }
+};
+
+// The live layout of what the game writes.
+Layout live;
+
+// What has been shown since the last clear, as the game said it (and the
+// lines the player typed), to be laid out again at any width. When it fills
+// up, its oldest lines go: they are far off the top of any screen.
+char kept[16384];
+std::size_t keptLength = 0;
+// The rows the screen holds from the top, when known: not before the first
+// clear (the shell's own lines are there), exact after it.
+bool rowsKnown = false;
+
+void keep(const char* text, std::size_t length) {
+  if (length > sizeof kept / 2) {
+    text += length - sizeof kept / 2;
+    length = sizeof kept / 2;
+  }
+  if (keptLength + length > sizeof kept) {
+    std::size_t drop = keptLength - sizeof kept / 2;
+    while (drop < keptLength && kept[drop - 1] != '\n') ++drop;
+    std::memmove(kept, kept + drop, keptLength - drop);
+    keptLength -= drop;
+  }
+  std::memcpy(kept + keptLength, text, length);
+  keptLength += length;
+}
+
+void cursorToColumn(int column) {
+  char move[24];
+  std::snprintf(move, sizeof move, "\r\x1b[%dC", column);
+  if (column > 0) {
+    emitText(move);
+  } else {
+    emitText("\r");
+  }
+}
+
+}  // namespace
+
+void openScreen() {
+  opened = true;
+  readScreenSize();
+  live = Layout{};
+  live.width = columns;
+  keptLength = 0;
+  rowsKnown = false;
+}
+
+bool screenIsOpen() { return opened; }
+
+void readScreenSize() {
+  winsize size{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    columns = size.ws_col < MAX_COLUMNS ? size.ws_col : MAX_COLUMNS;
+    rows = size.ws_row > 0 ? size.ws_row : 24;
+  }
+}
+
+int screenColumns() { return columns; }
+
+void screenWrite(const char* text, std::size_t length) {
+  keep(text, length);
+  live.addAll(text, length);
+  sendPending();
+}
+
+void showHeldOutput() {
+  live.placeWord();
+  live.placeSpaces();
+  sendPending();
+}
+
+void screenClear() {
+  flushOutput();  // what was said before the clear goes first
+  showHeldOutput();
+  // Scroll the rows in use off the top, into the scrollback, then clear what
+  // is left (blank unless something else drew there) from the top left.
+  const long used = rowsKnown && live.usedRows() < rows ? live.usedRows() : rows;
+  char move[24];
+  std::snprintf(move, sizeof move, "\x1b[%d;1H", rows);
+  emitText(move);
+  for (long i = 0; i < used; ++i) emit("\n", 1);
+  emitText("\x1b[H\x1b[J");
+  sendPending();
+  live = Layout{};
+  live.width = columns;
+  keptLength = 0;
+  rowsKnown = true;
+  hintShown = false;
+}
+
+void noteTypedLine(const char* prompt, const char* line) {
+  keep(prompt, std::strlen(prompt));
+  keep(line, std::strlen(line));
+  keep("\n", 1);
+  Layout typed{};
+  typed.width = columns;
+  typed.drawing = false;
+  typed.addAll(prompt, std::strlen(prompt));
+  typed.addAll(line, std::strlen(line));
+  live.completedRows += typed.usedRows() > 0 ? typed.usedRows() : 1;
+  live.column = 0;
+  live.ruleRow = true;
+}
+
+void noteAnsweredLine(const char* line) {
+  keep(line, std::strlen(line));
+  keep("\n", 1);
+  int cells = live.column;
+  for (const char* c = line; *c != '\0'; ++c) cells += takesCell(static_cast<unsigned char>(*c));
+  live.completedRows += 1 + (cells > 0 ? (cells - 1) / columns : 0);
+  live.column = 0;
+  live.spaces = 0;
+  live.ruleRow = true;
+}
+
+void forgetCursorLine() {
+  while (keptLength > 0 && kept[keptLength - 1] != '\n') --keptLength;
+  live.column = 0;
+  live.spaces = 0;
+  live.wordBytes = 0;
+  live.wordCells = 0;
+  live.ruleRow = true;
+}
+
+void redrawScreen(int rowsBelow) {
+  // How many rows the kept screen takes at this width.
+  Layout count{};
+  count.width = columns;
+  count.drawing = false;
+  count.addAll(kept, keptLength);
+  count.placeWord();
+  count.placeSpaces();
+  long room = rows - 1 - rowsBelow;
+  if (room < 0) room = 0;
+  Layout draw{};
+  draw.width = columns;
+  draw.eraseRows = true;
+  draw.skipRows = count.completedRows > room ? count.completedRows - room : 0;
+  draw.lastRow = count.completedRows;
+  emitText("\x1b[H");
+  draw.startRow();
+  draw.addAll(kept, keptLength);
+  draw.placeWord();
+  draw.placeSpaces();
+  sendPending();
+  live = draw;
+  live.skipRows = 0;
+  live.eraseRows = false;
+  live.completedRows -= draw.skipRows;
+  rowsKnown = true;
+  hintShown = false;
+}
+
+void showKeyHint() {
+  if (!opened || hintShown) return;
+  showHeldOutput();
+  const int at = live.column + (live.column > 0 ? 2 : 0);
+  if (at + HINT_CELLS >= columns) return;
+  emitSpaces(at - live.column);
+  emitText("\x1b[2m");
+  emitText(HINT);
+  emitText("\x1b[22m");
+  cursorToColumn(live.column);
+  sendPending();
+  hintShown = true;
+}
+
+void eraseKeyHint() {
+  if (!hintShown) return;
+  emitText("\x1b[K");
+  sendPending();
+  hintShown = false;
+}
