@@ -69,6 +69,39 @@ std::size_t readConsoleLine(char* buffer, std::size_t capacity) {
   return 0;
 }
 
+// Where the game waits for one key, a faint hint beside the cursor says so;
+// it is blanked out when the key comes, leaving the screen as the game wrote
+// it. The console's cursor does not move for it.
+const char KEY_HINT[] = "[press a key]";
+constexpr SHORT HINT_LENGTH = sizeof KEY_HINT - 1;
+COORD hintAt{0, 0};
+WORD hintCovered = 0;  // the colours of the cells under the hint
+bool hintShown = false;
+
+void showKeyHint() {
+  HANDLE screen = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (::GetConsoleScreenBufferInfo(screen, &info) == 0) return;
+  COORD at = info.dwCursorPosition;
+  if (at.X > 0) at.X = static_cast<SHORT>(at.X + 2);
+  if (at.X + HINT_LENGTH >= info.dwSize.X) return;
+  DWORD done = 0;
+  ::WriteConsoleOutputCharacterA(screen, KEY_HINT, HINT_LENGTH, at, &done);
+  ::FillConsoleOutputAttribute(screen, FOREGROUND_INTENSITY, HINT_LENGTH, at, &done);
+  hintAt = at;
+  hintCovered = info.wAttributes;
+  hintShown = true;
+}
+
+void eraseKeyHint() {
+  if (!hintShown) return;
+  HANDLE screen = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD done = 0;
+  ::FillConsoleOutputCharacterA(screen, ' ', HINT_LENGTH, hintAt, &done);
+  ::FillConsoleOutputAttribute(screen, hintCovered, HINT_LENGTH, hintAt, &done);
+  hintShown = false;
+}
+
 // A key press that readKey takes: a key going down that gives a character
 // or is one of the known special keys.
 bool acceptedKey(const INPUT_RECORD& event) {
@@ -133,6 +166,7 @@ int consoleReadKey() {
   }
   flushOutput();
   ::SetConsoleMode(input, keyMode);
+  if (screenIsConsole() && !consoleKeyWaiting()) showKeyHint();
   int key = -1;
   for (;;) {
     INPUT_RECORD event;
@@ -148,6 +182,7 @@ int consoleReadKey() {
     }
     break;
   }
+  eraseKeyHint();
   ::SetConsoleMode(input, lineMode);
   return key;
 }
