@@ -83,7 +83,9 @@ bool openLineEditor() {
   ::el_set(editor, EL_PROMPT, currentPrompt);
   ::el_set(editor, EL_GETCFN, readCharacter);
   // Ctrl-L draws the whole screen again rather than leave only the prompt.
-  ::el_set(editor, EL_ADDFN, "redraw-screen", "Draw the screen again", redrawKey);
+  // (Named in wide characters: the narrow call leaves copies of the names
+  // that the editor never frees.)
+  ::el_wset(editor, EL_ADDFN, L"redraw-screen", L"Draw the screen again", redrawKey);
   ::el_set(editor, EL_BIND, "^L", "redraw-screen", nullptr);
   // The keys a shell user expects: Ctrl-W rubs out the word before the
   // cursor, Ctrl-U the whole line.
