@@ -69,6 +69,7 @@ void waitForInput() {
       continued = 0;
       if (repaint != nullptr) repaint();
     }
+    if (carriedLength > 0) return;  // keys taken over from the terminal
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready =
         screenSignalsHeld ? ::ppoll(&input, 1, nullptr, &waitMask) : ::poll(&input, 1, -1);
@@ -78,7 +79,7 @@ void waitForInput() {
 
 std::size_t readTerminal(char* buffer, std::size_t capacity) {
   for (;;) {
-    waitForInput();
+    if (carriedLength == 0) waitForInput();
     if (carriedLength > 0) {
       const std::size_t length = carriedLength < capacity ? carriedLength : capacity;
       std::memcpy(buffer, carried, length);
@@ -135,24 +136,30 @@ void repaintKeyWait() {
   showKeyHint();
 }
 
+// Takes over the keys the terminal holds for a line not yet read (its own
+// editing already done): they are read before anything typed later.
+void takeOverTypedKeys() {
+  termios now{};
+  if (::tcgetattr(STDIN_FILENO, &now) != 0) return;
+  termios take = now;
+  take.c_lflag &= static_cast<tcflag_t>(~ICANON);
+  take.c_cc[VMIN] = 0;
+  take.c_cc[VTIME] = 0;
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &take);
+  while (carriedLength < sizeof carried) {
+    const ssize_t got =
+        ::read(STDIN_FILENO, carried + carriedLength, sizeof carried - carriedLength);
+    if (got <= 0) break;
+    carriedLength += static_cast<std::size_t>(got);
+  }
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &now);
+}
+
 // The screen of a line typed with the terminal's own editing: the part of
 // the line typed so far is taken over from the terminal and shown after the
-// prompt again; it is read first, before the rest of the line.
+// prompt again.
 void repaintTypedLine() {
-  termios now{};
-  if (::tcgetattr(STDIN_FILENO, &now) == 0) {
-    termios take = now;
-    take.c_lflag &= static_cast<tcflag_t>(~ICANON);
-    take.c_cc[VMIN] = 0;
-    take.c_cc[VTIME] = 0;
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &take);
-    for (;;) {
-      ssize_t got = ::read(STDIN_FILENO, carried + carriedLength, sizeof carried - carriedLength);
-      if (got <= 0) break;
-      carriedLength += static_cast<std::size_t>(got);
-    }
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &now);
-  }
+  takeOverTypedKeys();
   redrawScreen(0);
   writeStandardOutput(carried, carriedLength);
 }
@@ -418,13 +425,16 @@ bool terminalReadLine(char* buffer, int capacity) {
   pendingSecondCode = -1;
   if (!lineEditorOpen()) {
     // The terminal's own line editing: echo, backspace, Ctrl-U, with echo
-    // on only while the line is read.
+    // on only while the line is read, from before the prompt shows. Keys
+    // typed for it earlier, without echo, are shown after the prompt.
+    restoreSnapshot();
+    if (screenIsOpen()) takeOverTypedKeys();
     flushOutput();
     if (screenIsOpen()) {
       showHeldOutput();
+      writeStandardOutput(carried, carriedLength);
       repaint = repaintTypedLine;
     }
-    restoreSnapshot();
     const bool got = readLineFrom(keyboard, buffer, capacity);
     applyQuietMode();
     repaint = nullptr;

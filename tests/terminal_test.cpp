@@ -31,6 +31,14 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
+// Built with the line editor, or with the terminal's own line editing.
+constexpr bool LINE_EDITOR = TIDEWRACK_LINE_EDITING != 0;
+
+#define SKIP_WITHOUT_LINE_EDITOR()                                     \
+  do {                                                                 \
+    if (!LINE_EDITOR) GTEST_SKIP() << "built without the line editor"; \
+  } while (0)
+
 // Long enough for a sanitizer build on a busy machine. A passing test waits
 // far less; a failing one gives up here instead of hanging.
 constexpr int WAIT_MS = 8000;
@@ -285,6 +293,26 @@ class PlayedGame {
       if (millisecondsLeft(deadline) == 0) {
         return ::testing::AssertionFailure()
                << "the game never waited for a key; the screen ends "
+               << "with \"" << printable(screen_.substr(seen_)) << "\"";
+      }
+      pump(2);
+    }
+  }
+
+  // Waits until the game reads a line or a key: the line editor and a key
+  // read take the terminal out of canonical mode; the terminal's own line
+  // editing turns echo on, which is off while the game is busy.
+  ::testing::AssertionResult lineWait() {
+    auto deadline = deadlineFromNow();
+    for (;;) {
+      const tcflag_t flags = settings().c_lflag;
+      if ((flags & ICANON) == 0 || (flags & ECHO) != 0) {
+        pump(0);
+        return ::testing::AssertionSuccess();
+      }
+      if (millisecondsLeft(deadline) == 0) {
+        return ::testing::AssertionFailure()
+               << "the game never read a line; the screen ends "
                << "with \"" << printable(screen_.substr(seen_)) << "\"";
       }
       pump(2);
@@ -592,6 +620,7 @@ TEST(TerminalKeys, PlayAgainTakesOneKey) {
 // The line is typed with the line editor: what the game reads is the line
 // as edited, whatever the editor drew on the way.
 TEST(TerminalLines, CommandIsEditedBeforeEnter) {
+  SKIP_WITHOUT_LINE_EDITOR();
   PlayedGame game;
   START_OR_SKIP(game);
   ASSERT_TRUE(pastTitle(game));
@@ -620,6 +649,7 @@ TEST(TerminalLines, CommandIsEditedBeforeEnter) {
 // Up calls back the commands of this run, latest first; Down goes forward
 // again.
 TEST(TerminalLines, UpCallsBackEarlierCommands) {
+  SKIP_WITHOUT_LINE_EDITOR();
   PlayedGame game;
   START_OR_SKIP(game);
   ASSERT_TRUE(pastTitle(game));
@@ -647,9 +677,10 @@ TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
   game.type("inventory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   // Two commands on one go: the first is played, the second was typed ahead
-  // of the prompt that follows and is dropped, never shown.
+  // of the prompt that follows and is dropped, never shown. (The terminal's
+  // own line editing echoes all it gets while it reads a line.)
   game.type("inventory\rnorth\r");
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), LINE_EDITOR ? "inventory" : "inventory\r\nnorth");
   game.type("inventory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   ASSERT_TRUE(endsOnCtrlD(game));
@@ -812,7 +843,7 @@ TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
   ASSERT_TRUE(game.see(PROMPT));
 
   // At "What now?  ", half-way through a line.
-  ASSERT_TRUE(game.keyWait());
+  ASSERT_TRUE(game.lineWait());
   game.type("inv");
   ASSERT_TRUE(game.see("inv"));
   game.type("\x1a");
@@ -821,11 +852,14 @@ TEST(TerminalSuspend, CtrlZStopsWithTheTerminalRestoredAndFgResumes) {
   ::kill(game.pid(), SIGCONT);
   ASSERT_TRUE(game.expectEvent('C'));
   // After fg the screen is drawn again as it was, the prompt and the line
-  // being typed too, and the line goes on.
-  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "inv")), "\x1b[H" + SHORE);
-  ASSERT_TRUE(game.keyWait()) << "back in the line editor";
-  game.type("entory\r");
-  EXPECT_EQ(game.shownUntil(START_INVENTORY), "entory");
+  // being typed too, and the line goes on. The terminal's own line editing
+  // echoes the Ctrl-Z and drops the unfinished line, as it does for a shell.
+  const std::string kept = LINE_EDITOR ? "inv" : "";
+  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + kept)),
+            (LINE_EDITOR ? "" : "^Z") + std::string("\x1b[H") + SHORE);
+  ASSERT_TRUE(game.lineWait()) << "back in the line read";
+  game.type(LINE_EDITOR ? "entory\r" : "inventory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), LINE_EDITOR ? "entory" : "inventory");
 
   EXPECT_TRUE(endsOnCtrlD(game));
 }
@@ -879,7 +913,7 @@ TEST(TerminalScreen, WrapsAtWordsFollowsResizesAndRedrawsOnCtrlL) {
   // Wider in the middle of a line: the screen is drawn again at the new
   // width, every line fitting as the game wrote it and the rule 80 wide, then
   // the prompt and the line, which goes on.
-  ASSERT_TRUE(game.keyWait());
+  ASSERT_TRUE(game.lineWait());
   game.type("inv");
   ASSERT_TRUE(game.see("inv"));
   game.resize(120, 40);
@@ -887,16 +921,19 @@ TEST(TerminalScreen, WrapsAtWordsFollowsResizesAndRedrawsOnCtrlL) {
   game.type("entory\r");
   EXPECT_EQ(game.shownUntil(START_INVENTORY), "entory");
 
-  // Ctrl-L: the room and everything since, then the prompt and the line.
-  ASSERT_TRUE(game.keyWait());
-  game.type("xyz");
-  ASSERT_TRUE(game.see("xyz"));
-  game.type("\x0c");
-  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "xyz")),
-            "\x1b[H" + REEF + PROMPT + "inventory" +
-                START_INVENTORY.substr(0, START_INVENTORY.size() - PROMPT.size()));
-  game.type("\x15inventory\r");
-  ASSERT_TRUE(game.see(START_INVENTORY));
+  // Ctrl-L (the line editor's key): the room and everything since, then the
+  // prompt and the line.
+  if (LINE_EDITOR) {
+    ASSERT_TRUE(game.lineWait());
+    game.type("xyz");
+    ASSERT_TRUE(game.see("xyz"));
+    game.type("\x0c");
+    EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "xyz")),
+              "\x1b[H" + REEF + PROMPT + "inventory" +
+                  START_INVENTORY.substr(0, START_INVENTORY.size() - PROMPT.size()));
+    game.type("\x15inventory\r");
+    ASSERT_TRUE(game.see(START_INVENTORY));
+  }
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
@@ -1216,6 +1253,7 @@ void reportEditedLines() {
 }
 
 TEST(TerminalFrontEnd, EditorRemembersCommandsButNotAnswers) {
+  SKIP_WITHOUT_LINE_EDITOR();
   FrontEndChild child;
   if (!child.start(reportEditedLines, true)) GTEST_SKIP() << "no pseudo-terminal here";
   auto lineOf = [&child]() {
