@@ -299,14 +299,14 @@ class PlayedGame {
     }
   }
 
-  // Waits until the game reads a line or a key: the line editor and a key
-  // read take the terminal out of canonical mode; the terminal's own line
-  // editing turns echo on, which is off while the game is busy.
+  // Waits until the game reads a line: the line editor takes the terminal
+  // out of canonical mode; the terminal's own line editing turns echo on,
+  // which is off while the game is busy.
   ::testing::AssertionResult lineWait() {
     auto deadline = deadlineFromNow();
     for (;;) {
       const tcflag_t flags = settings().c_lflag;
-      if ((flags & ICANON) == 0 || (flags & ECHO) != 0) {
+      if (LINE_EDITOR ? (flags & ICANON) == 0 : (flags & ECHO) != 0) {
         pump(0);
         return ::testing::AssertionSuccess();
       }
