@@ -33,7 +33,10 @@ volatile sig_atomic_t sizeChanged = 0;
 volatile sig_atomic_t continued = 0;
 sigset_t heldSignals;
 sigset_t waitMask;
-bool screenSignalsHeld = false;
+volatile sig_atomic_t screenSignalsHeld = 0;
+// Set while a single key is read with the screen watched: the cursor then
+// stands where the key hint may be.
+volatile sig_atomic_t atKeyHint = 0;
 // What the present wait shows on the screen, drawn again after a resize or
 // fg; none when the screen is no terminal.
 void (*repaint)() = nullptr;
@@ -72,7 +75,7 @@ void waitForInput() {
     if (carriedLength > 0) return;  // keys taken over from the terminal
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready =
-        screenSignalsHeld ? ::ppoll(&input, 1, nullptr, &waitMask) : ::poll(&input, 1, -1);
+        screenSignalsHeld != 0 ? ::ppoll(&input, 1, nullptr, &waitMask) : ::poll(&input, 1, -1);
     if (ready >= 0 || errno != EINTR) return;
   }
 }
@@ -185,6 +188,8 @@ void installUnlessIgnored(int signal, void (*handler)(int)) {
 void onEndingSignal(int signal) {
   restoreSnapshot();
   if (signal == SIGINT) {
+    // At a key wait the cursor stands on the key hint: it goes first.
+    if (atKeyHint != 0) (void)!::write(STDOUT_FILENO, "\x1b[K", 3);
     (void)!::write(STDOUT_FILENO, "\n", 1);
     ::_exit(130);
   }
@@ -359,7 +364,7 @@ void watchScreen() {
   ::sigprocmask(SIG_BLOCK, &heldSignals, &waitMask);
   sigdelset(&waitMask, SIGWINCH);
   sigdelset(&waitMask, SIGCONT);
-  screenSignalsHeld = true;
+  screenSignalsHeld = 1;
   struct sigaction action {};
   action.sa_handler = onSizeChange;
   sigemptyset(&action.sa_mask);
@@ -394,6 +399,7 @@ int terminalReadKey() {
     // Only when the key is not here already: keys typed ahead and thrown
     // away flash no hint.
     pollfd input{STDIN_FILENO, POLLIN, 0};
+    atKeyHint = 1;
     if (!hasBufferedBytes(keyboard) && ::poll(&input, 1, 0) == 0) showKeyHint();
     repaint = repaintKeyWait;
   }
@@ -405,6 +411,7 @@ int terminalReadKey() {
   }
   repaint = nullptr;
   eraseKeyHint();
+  atKeyHint = 0;
   leaveKeyMode();
   return key;
 }

@@ -760,9 +760,18 @@ TEST_P(TerminalWayOut, LeavesTheTerminalAsItWas) {
   int status = 0;
   ASSERT_TRUE(game.waitEnd(status)) << "the game did not end";
   switch (out.way) {
-    case WayOut::CtrlC:
+    case WayOut::CtrlC: {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
+      // Where the game waited for a key, its hint is erased before the line
+      // end; nothing of it stays on the player's screen.
+      const bool atKey = out.wait != Wait::Command && out.wait != Wait::Answer;
+      const std::string end = atKey ? "\x1b[K\r\n" : "\r\n";
+      const std::string& screen = game.screen();
+      EXPECT_TRUE(screen.size() >= end.size() &&
+                  screen.compare(screen.size() - end.size(), end.size(), end) == 0)
+          << PlayedGame::printable(screen);
       break;
+    }
     case WayOut::CtrlD: EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status; break;
     case WayOut::CtrlBackslash:
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGQUIT) << status;
