@@ -751,7 +751,13 @@ TEST_P(TerminalWayOut, LeavesTheTerminalAsItWas) {
       break;
   }
   switch (out.way) {
-    case WayOut::CtrlC: game.type("\x03"); break;
+    case WayOut::CtrlC:
+      // At a single-key wait, once its hint shows.
+      if (out.wait != Wait::Command && out.wait != Wait::Answer) {
+        ASSERT_TRUE(game.see(KEY_HINT));
+      }
+      game.type("\x03");
+      break;
     case WayOut::CtrlD: game.type("\x04"); break;
     case WayOut::CtrlBackslash: game.type("\x1c"); break;
     case WayOut::Terminate: ::kill(game.pid(), SIGTERM); break;
