@@ -45,8 +45,8 @@ struct sigaction previousFatal[FATAL_COUNT];
 // ones too): the terminal is put back first, then the program ends the way
 // the signal ends it.
 constexpr int ENDING_SIGNALS[] = {
-    SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
-    SIGXCPU, SIGXFSZ, SIGTRAP,   SIGSYS,  SIGPIPE,
+    SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+    SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGTRAP, SIGSYS,  SIGPIPE,
 #ifdef SIGIO
     SIGIO,
 #endif
