@@ -311,9 +311,9 @@ bool fillFile(int file, const Place& place, const char* bytes, std::size_t lengt
   return writeAll(file, bytes, length) && takeOverOwnership(file, place) && putOnDisk(file);
 }
 
-// True when the player can open the named file and it holds these bytes.
-bool readsBack(const Place& place, const char* fresh, const char* bytes, std::size_t length) {
-  const int file = ::openat(place.folder, fresh, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+// True when the player can open the file anew and it holds these bytes.
+bool readsBack(int folder, const char* name, int follow, const char* bytes, std::size_t length) {
+  const int file = ::openat(folder, name, O_RDONLY | follow | O_NONBLOCK | O_CLOEXEC);
   if (file < 0) return false;
   bool same = true;
   char chunk[1024];
@@ -339,13 +339,15 @@ enum class Nameless { NAMED, FAILED, NO_NAMELESS_FILES };
 
 Nameless writeNameless(const Place& place, const char* bytes, std::size_t length, char* fresh,
                        std::size_t capacity) {
+  if (::access("/proc/self/fd", X_OK) != 0) return Nameless::NO_NAMELESS_FILES;
   const int file = ::openat(place.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (file < 0) return Nameless::NO_NAMELESS_FILES;
   Nameless result = Nameless::FAILED;
-  if (fillFile(file, place, bytes, length)) {
-    // Named through the process's own view of its open files.
-    char self[64];
-    std::snprintf(self, sizeof self, "/proc/self/fd/%d", file);
+  // Read back and named through the process's own view of its open files,
+  // which opens the file anew as the player.
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", file);
+  if (fillFile(file, place, bytes, length) && readsBack(AT_FDCWD, self, 0, bytes, length)) {
     for (int tries = 0; tries < 4; ++tries) {
       if (!makeFreshName(place.name, fresh, capacity)) break;
       if (::linkat(AT_FDCWD, self, place.folder, fresh, AT_SYMLINK_FOLLOW) == 0) {
@@ -375,6 +377,7 @@ bool writeNamed(const Place& place, const char* bytes, std::size_t length, char*
   if (file < 0) return false;
   bool written = fillFile(file, place, bytes, length);
   if (!closeFile(file)) written = false;
+  written = written && readsBack(place.folder, fresh, O_NOFOLLOW, bytes, length);
   if (!written) ::unlinkat(place.folder, fresh, 0);
   return written;
 }
@@ -395,8 +398,7 @@ bool replaceDiskFile(const char* name, const char* bytes, std::size_t length) {
       nameless == Nameless::NAMED || (nameless == Nameless::NO_NAMELESS_FILES &&
                                       writeNamed(place, bytes, length, fresh, sizeof fresh));
   if (replaced) {
-    replaced = readsBack(place, fresh, bytes, length) &&
-               ::renameat(place.folder, fresh, place.folder, place.name) == 0;
+    replaced = ::renameat(place.folder, fresh, place.folder, place.name) == 0;
     if (replaced) {
       // Put the new name on the disk too. The file has been replaced either way.
       ::fsync(place.folder);
