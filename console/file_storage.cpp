@@ -1,6 +1,8 @@
 #include "console/file_storage.hpp"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -9,8 +11,9 @@
 #include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
-#include <process.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <ntsecapi.h>
 #else
 #include <dirent.h>
 #include <sys/random.h>
@@ -50,7 +53,6 @@ bool takeOverPermissions(int, const char*) { return true; }
 bool putOnDisk(int file) { return ::_commit(file) == 0; }
 bool closeFile(int file) { return ::_close(file) == 0; }
 void removeFile(const char* name) { ::_unlink(name); }
-long processNumber() { return static_cast<long>(::_getpid()); }
 
 bool moveOver(const char* fresh, const char* target) {
   return ::MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -97,6 +99,71 @@ bool writeAll(int file, const char* bytes, std::size_t length) {
   return true;
 }
 
+// ---- Names for a new file beside the one it replaces: the file's own name
+// with twelve random letters and digits and ".new" after it, so that nobody
+// can know it beforehand and put a file of their own there first.
+
+constexpr int RANDOM_LETTERS = 12;
+// A file of that form younger than this may be another game's save under way.
+constexpr long long LEFTOVER_SECONDS = 60;
+
+#ifdef _WIN32
+bool systemNoise(unsigned char* noise, std::size_t length) {
+  return ::RtlGenRandom(noise, static_cast<ULONG>(length)) != FALSE;
+}
+#else
+bool systemNoise(unsigned char* noise, std::size_t length) {
+  return ::getrandom(noise, length, GRND_NONBLOCK) == static_cast<ssize_t>(length);
+}
+#endif
+
+bool isLetterOrDigit(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+void randomLetters(char* into) {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char noise[RANDOM_LETTERS] = {};
+  if (!systemNoise(noise, sizeof noise)) {
+    // No randomness from the system: the clocks and where this runs, stirred.
+    auto mix = static_cast<unsigned long long>(
+                   std::chrono::steady_clock::now().time_since_epoch().count()) ^
+               static_cast<unsigned long long>(
+                   std::chrono::system_clock::now().time_since_epoch().count()) *
+                   0x9E3779B97F4A7C15ULL ^
+               static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&noise));
+    for (unsigned char& byte : noise) {
+      mix ^= mix >> 29;
+      mix *= 0xBF58476D1CE4E5B9ULL;
+      byte = static_cast<unsigned char>(mix >> 56);
+    }
+  }
+  for (int at = 0; at < RANDOM_LETTERS; ++at) into[at] = letters[noise[at] % 62];
+}
+
+// "<name>.<random>.new" into fresh.
+bool makeFreshName(const char* name, char* fresh, std::size_t capacity) {
+  char random[RANDOM_LETTERS + 1] = {};
+  randomLetters(random);
+  const int made = std::snprintf(fresh, capacity, "%s.%s.new", name, random);
+  return made > 0 && static_cast<std::size_t>(made) < capacity;
+}
+
+// True for "<name>.<1 to 12 letters or digits>.new": a file a save of this
+// name left behind (this game's earlier saves put a process number there).
+bool isLeftoverOf(const char* name, const char* entry) {
+  const std::size_t nameLength = std::strlen(name);
+  const std::size_t length = std::strlen(entry);
+  if (length < nameLength + 6 || std::strncmp(entry, name, nameLength) != 0) return false;
+  if (entry[nameLength] != '.' || std::strcmp(entry + length - 4, ".new") != 0) return false;
+  const std::size_t middle = length - nameLength - 5;
+  if (middle < 1 || middle > RANDOM_LETTERS) return false;
+  for (std::size_t at = nameLength + 1; at < length - 4; ++at) {
+    if (!isLetterOrDigit(entry[at])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 long readDiskFile(const char* name, char* buffer, std::size_t capacity) {
@@ -133,15 +200,48 @@ long readDiskFile(const char* name, char* buffer, std::size_t capacity) {
 }
 
 #ifdef _WIN32
+
+// ---- Replacing a file, on Windows: the new file is written under a fresh
+// name beside the old one, put on the disk and moved over it in one step. A
+// game stopped before the move leaves that file behind; every later save
+// removes files of that form that are more than a minute old.
+
+namespace {
+
+void removeLeftovers(const char* name) {
+  char pattern[4096];
+  const int made = std::snprintf(pattern, sizeof pattern, "%s.*.new", name);
+  if (made < 0 || static_cast<std::size_t>(made) >= sizeof pattern) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  auto ticks = [](const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  do {
+    const unsigned long long written = ticks(found.ftLastWriteTime);
+    // Windows counts file times in tenths of a microsecond.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        isLeftoverOf(name, found.cFileName) && ticks(now) > written &&
+        ticks(now) - written > static_cast<unsigned long long>(LEFTOVER_SECONDS) * 10000000ULL) {
+      ::DeleteFileA(found.cFileName);
+    }
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+}
+
+}  // namespace
+
 bool replaceDiskFile(const char* name, const char* bytes, std::size_t length) {
+  removeLeftovers(name);
   char fresh[4096];
-  const int made = std::snprintf(fresh, sizeof fresh, "%s.%ld.new", name, processNumber());
-  if (made < 0 || static_cast<std::size_t>(made) >= sizeof fresh) return false;
-  int file = createNewFile(fresh);
-  if (file < 0 && errno == EEXIST) {
-    // Left behind by a game that stopped while saving, under this number.
-    removeFile(fresh);
+  int file = -1;
+  for (int tries = 0; tries < 4 && file < 0; ++tries) {
+    if (!makeFreshName(name, fresh, sizeof fresh)) return false;
     file = createNewFile(fresh);
+    if (file < 0 && errno != EEXIST) return false;
   }
   if (file < 0) return false;
   bool written =
@@ -159,17 +259,13 @@ bool replaceDiskFile(const char* name, const char* bytes, std::size_t length) {
 // (O_TMPFILE), written, put on the disk and read back, and only then named
 // beside that file and moved over it in one step. So a game stopped while it
 // writes leaves nothing behind. Where the file system cannot make a nameless
-// file, it is written under its name from the start. The name is the file's
-// own with twelve random letters and digits and ".new" after it: nobody can
-// know it beforehand and put a file of their own there first. A game stopped
+// file, it is written under its fresh name from the start. A game stopped
 // between the naming and the move leaves that file behind; every later save
 // in the folder removes this player's files of that form that are more than
-// a minute old (a younger one may be another game's save under way).
+// a minute old.
 
 namespace {
 
-constexpr int RANDOM_LETTERS = 12;
-constexpr time_t LEFTOVER_SECONDS = 60;
 constexpr int MOST_LINKS = 8;
 constexpr std::size_t PATH_CAPACITY = 4096;
 
@@ -178,52 +274,6 @@ struct Place {
   int folder = -1;
   const char* name = nullptr;
 };
-
-bool isLetterOrDigit(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-void randomLetters(char* into) {
-  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  unsigned char noise[RANDOM_LETTERS] = {};
-  if (::getrandom(noise, sizeof noise, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof noise)) {
-    // No randomness from the system yet: the clock and the process, stirred.
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) * 0x9E3779B97F4A7C15ULL ^
-                             static_cast<unsigned long long>(now.tv_sec) ^
-                             (static_cast<unsigned long long>(::getpid()) << 32);
-    for (unsigned char& byte : noise) {
-      mix ^= mix >> 29;
-      mix *= 0xBF58476D1CE4E5B9ULL;
-      byte = static_cast<unsigned char>(mix >> 56);
-    }
-  }
-  for (int at = 0; at < RANDOM_LETTERS; ++at) into[at] = letters[noise[at] % 62];
-}
-
-// "<name>.<random>.new" into fresh.
-bool makeFreshName(const char* name, char* fresh, std::size_t capacity) {
-  char random[RANDOM_LETTERS + 1] = {};
-  randomLetters(random);
-  const int made = std::snprintf(fresh, capacity, "%s.%s.new", name, random);
-  return made > 0 && static_cast<std::size_t>(made) < capacity;
-}
-
-// True for "<name>.<1 to 12 letters or digits>.new": a file a save of this
-// name left behind (this game's earlier saves put a process number there).
-bool isLeftoverOf(const char* name, const char* entry) {
-  const std::size_t nameLength = std::strlen(name);
-  const std::size_t length = std::strlen(entry);
-  if (length < nameLength + 6 || std::strncmp(entry, name, nameLength) != 0) return false;
-  if (entry[nameLength] != '.' || std::strcmp(entry + length - 4, ".new") != 0) return false;
-  const std::size_t middle = length - nameLength - 5;
-  if (middle < 1 || middle > RANDOM_LETTERS) return false;
-  for (std::size_t at = nameLength + 1; at < length - 4; ++at) {
-    if (!isLetterOrDigit(entry[at])) return false;
-  }
-  return true;
-}
 
 void removeLeftovers(const Place& place) {
   const int listing = ::openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
