@@ -48,7 +48,9 @@ unsigned char redrawKey(EditLine* /*editor*/, int /*key*/) {
 }
 
 // The editor's keys come from here: a wait that redraws the screen after a
-// resize or fg, then one byte, given to the editor as one character.
+// resize or fg, then one byte, given to the editor as one character. A
+// terminal left non-blocking by the program before the game is waited on
+// like any other, never taken for the end of input.
 int readCharacter(EditLine* /*editor*/, wchar_t* character) {
   for (;;) {
     waitForKeyboard(redrawAll);
