@@ -1,0 +1,1 @@
+process.exit(0)
