@@ -2,14 +2,14 @@
 #include "actions/actions.hpp"
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 
 namespace {
 
 void pickUp(int object) {
-  placeObject(object, CARRIED);
-  game.carriedCount += 1;
+  moveObject(object, CARRIED);
   game.redrawPending = 1;
 }
 
@@ -20,19 +20,17 @@ bool isCreature(int noun) { return noun == SHARK || noun == GNOME || noun == SAI
 void letGoOfBottle() {
   if (!roomTraits[game.currentRoom].bottleFloats) {
     say("It shatters!\nYou may have needed that bottle...");
-    placeObject(BOTTLE, NOWHERE);
-    game.carriedCount -= 1;
+    moveObject(BOTTLE, NOWHERE);
     return;
   }
   if (locationOf(PAPER) != NOWHERE) {
     say("Not yet..\n");
     return;
   }
-  placeObject(BOTTLE, NOWHERE);
-  placeObject(SCUBA_GEAR, game.currentRoom);
+  moveObject(BOTTLE, NOWHERE);
+  moveObject(SCUBA_GEAR, game.currentRoom);
   describeRoom();
   say("It falls in the water and floats out to sea...\n");
-  game.carriedCount -= 1;
   say("Hey, look!\n");
 }
 
@@ -41,10 +39,9 @@ void putPaperInBottle() {
   if (!readAnswer()) return;
   say("\n");
   if (answerBegins("BOT") && nameIsEmptyBottle()) {
-    renameObject(BOTTLE, "Message in a bottle");
-    placeObject(PAPER, NOWHERE);
+    renameObject(BOTTLE, NAME_MESSAGE_IN_BOTTLE);
+    moveObject(PAPER, NOWHERE);
     say("O.K.\n");
-    game.carriedCount -= 1;
   } else {
     cant("%s...yet.\n");
   }
@@ -92,8 +89,7 @@ void doDrop() {
   } else if (game.verb == VERB_PUT && game.noun == PAPER && isCarried(BOTTLE) && isCarried(PAPER)) {
     putPaperInBottle();
   } else if (object != 0 && isCarried(object)) {
-    placeObject(object, game.currentRoom);
-    game.carriedCount -= 1;
+    moveObject(object, game.currentRoom);
     game.redrawPending = 1;
   } else {
     say("You don't have that!\n");

@@ -2,6 +2,7 @@
 #include "actions/actions.hpp"
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {
@@ -47,7 +48,7 @@ void doOpen() {
     game.chestClosed = 0;
     say("It's opened.\n");
     if (locationOf(GOLD) == NOWHERE) {
-      placeObject(GOLD, ALCOVE);
+      moveObject(GOLD, ALCOVE);
       describeRoom();
       say("Gold spills out!\n");
     }

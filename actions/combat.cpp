@@ -3,12 +3,13 @@
 #include "console/console.hpp"
 #include "console/random.hpp"
 #include "core/game.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 
 namespace {
 
-constexpr int EXCHANGE_OUTCOMES = 11;
 constexpr int GNOME_KILLS_PLAYER = 0;
 constexpr int PLAYER_KILLS_GNOME = 9;  // and 10
 
@@ -56,7 +57,7 @@ void fightGnome() {
       game.gameOver = 1;
       fightOver = true;
     } else if (outcome >= PLAYER_KILLS_GNOME) {
-      placeObject(GNOME, NOWHERE);
+      moveObject(GNOME, NOWHERE);
       game.exits[GNOME_ROOM][WEST - 1] = PILL_ROOM;
       game.redrawPending = 1;
       fightOver = true;

@@ -1,6 +1,8 @@
 // EXAMINE and READ: the clues, the labels, the watch and the skeleton's card.
 #include "actions/actions.hpp"
 #include "console/console.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {
@@ -35,7 +37,7 @@ void doExamine() {
     say("There is a message carved into the stone.\n");
   } else if (room == UNDERWATER_CAVE && noun == SKELETON && locationOf(BUSINESS_CARD) == NOWHERE) {
     say("He is holding a business card.\n");
-    placeObject(BUSINESS_CARD, UNDERWATER_CAVE);
+    moveObject(BUSINESS_CARD, UNDERWATER_CAVE);
   } else if (noun == BUSINESS_CARD && isAtHand(BUSINESS_CARD)) {
     say(CARD_TEXT);
   } else if (noun == CHEST && room == ALCOVE) {

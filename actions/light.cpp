@@ -2,6 +2,7 @@
 #include "actions/actions.hpp"
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {
@@ -14,8 +15,8 @@ void lightSignalFire() {
   } else if (isCarried(DRIFTWOOD)) {
     say("Put the wood down before you light it!\n");
   } else if (locationOf(DRIFTWOOD) == CLIFF_TOP) {
-    placeObject(SIGNAL_FIRE, CLIFF_TOP);
-    placeObject(DRIFTWOOD, NOWHERE);
+    moveObject(SIGNAL_FIRE, CLIFF_TOP);
+    moveObject(DRIFTWOOD, NOWHERE);
     describeRoom();
     say("The fire is lit.\n");
   } else {
@@ -41,7 +42,7 @@ void lightTorch() {
 void doLight() {
   if (game.matchesLeft == 0) {
     say("You have no more matches.\n");
-    renameObject(MATCHBOOK, "An empty matchbook");
+    renameObject(MATCHBOOK, NAME_EMPTY_MATCHBOOK);
   } else if (locationOf(MATCHBOOK) >= 0) {
     say("You don't have matches!\n");
   } else if (game.noun == MATCHBOOK) {

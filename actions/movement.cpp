@@ -1,6 +1,7 @@
 // GO and every bare direction, ENTER, EXIT, JUMP, DIVE and CLIMB.
 #include "actions/actions.hpp"
 #include "console/console.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {

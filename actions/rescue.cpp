@@ -1,6 +1,8 @@
 // GIVE: the gold for a passage home.
 #include "actions/actions.hpp"
 #include "console/console.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 void doGive() {

@@ -2,6 +2,8 @@
 #include "actions/actions.hpp"
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 
@@ -20,8 +22,7 @@ constexpr int LATE_DRINK_HOURS = 30;
 
 // Puts on the robe or the amulet, from the floor or from the hands.
 void putOn(int object) {
-  if (isCarried(object)) game.carriedCount -= 1;
-  placeObject(object, WORN);
+  moveObject(object, WORN);
   if (object == AMULET) game.exits[LAGOON_FLOOR][SOUTH - 1] = UNDERWATER_CAVE;
   describeRoom();
   say("O.K.\n");
@@ -38,14 +39,14 @@ void doPour() {
     say("You have no wine.\n");
   } else if (game.currentRoom != PRAYER_ROOM) {
     say("It spills everywhere.  What a waste of wine!  You may have needed that...\n");
-    renameObject(BOTTLE, "An empty bottle");
+    renameObject(BOTTLE, NAME_EMPTY_BOTTLE);
   } else {
     say("Tell me, in what word, in or on what?  ");
     if (!readAnswer()) return;
     say("\n");
     if (answerBegins("GOB")) {
-      renameObject(GOBLET, "A goblet full of wine");
-      renameObject(BOTTLE, "An empty bottle");
+      renameObject(GOBLET, NAME_FULL_GOBLET);
+      renameObject(BOTTLE, NAME_EMPTY_BOTTLE);
       game.redrawPending = 1;
     } else {
       say("Not in that!\n");
@@ -61,7 +62,7 @@ void doDrink() {
     describeRoom();
     say("That was good!\nYou're drunk!\nYo ho ho and a bottle of rum!\n");
     say("\nYou wake-up later, somewhere else.\nYou may have needed that wine for something...\n");
-    renameObject(BOTTLE, "An empty bottle");
+    renameObject(BOTTLE, NAME_EMPTY_BOTTLE);
     if (game.turn >= LATE_DRINK_TURN) {
       game.turn += LATE_DRINK_HOURS;
     } else {
@@ -79,9 +80,9 @@ void doSummon() {
     say(shrineDeathText);
     game.gameOver = 1;
   } else if (locationOf(ROBE) == WORN && gobletIsFull()) {
-    renameObject(GOBLET, "A goblet");
-    placeObject(ROBE, NOWHERE);
-    placeObject(AMULET, PRAYER_ROOM);
+    renameObject(GOBLET, NAME_EMPTY_GOBLET);
+    moveObject(ROBE, NOWHERE);
+    moveObject(AMULET, PRAYER_ROOM);
     describeRoom();
     say(offeringText);
   } else {

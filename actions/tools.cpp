@@ -3,15 +3,11 @@
 #include "actions/actions.hpp"
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 
 namespace {
-
-void letGo(int object, int location) {
-  placeObject(object, location);
-  game.carriedCount -= 1;
-}
 
 void throwAxe() {
   if (!isCarried(AXE)) {
@@ -22,11 +18,11 @@ void throwAxe() {
   if (!readAnswer()) return;
   say("\n");
   if (answerBegins("GNO") && isHere(GNOME)) {
-    letGo(AXE, game.currentRoom);
+    moveObject(AXE, game.currentRoom);
     describeRoom();
     say("The gnome ducked and your axe missed him!\n");
   } else if (answerBegins("CLO") && game.currentRoom == LOCKSMITH) {
-    letGo(AXE, NOWHERE);
+    moveObject(AXE, NOWHERE);
     game.exits[LOCKSMITH][EAST - 1] = CLOSET_INSIDE;
     describeRoom();
     say("It shatters the door, but you can't find the axe again.\n");
@@ -45,12 +41,11 @@ void throwRope() {
     say("Not here.\n");
   } else {
     game.exits[CHASM_SOUTH][NORTH - 1] = CHASM_NORTH;
-    renameObject(ROPE, "A rope going across a chasm");
-    placeObject(ROPE, CHASM_SOUTH);
-    renameObject(ANCHOR, "A rope going from a tree across a chasm");
-    placeObject(ANCHOR, CHASM_NORTH);
+    renameObject(ROPE, NAME_ROPE_ACROSS_CHASM);
+    moveObject(ROPE, CHASM_SOUTH);
+    renameObject(ANCHOR, NAME_ANCHOR_ACROSS_CHASM);
+    moveObject(ANCHOR, CHASM_NORTH);
     game.exits[CHASM_NORTH][SOUTH - 1] = CHASM_SOUTH;
-    game.carriedCount -= 1;
     describeRoom();
     say("It hooks on the tree across the chasm.\n");
   }
@@ -115,21 +110,21 @@ void doTie() {
   } else if (!isCarried(ANCHOR)) {
     say("You don't have the anchor.\n");
   } else {
-    letGo(ANCHOR, NOWHERE);
-    renameObject(ROPE, "A rope tied to an anchor");
+    moveObject(ANCHOR, NOWHERE);
+    renameObject(ROPE, NAME_ROPE_ON_ANCHOR);
     say("O.K.\n");
   }
 }
 
 void doEat() {
   if (isCarried(MUSHROOMS) && game.noun == NOUN_MUSHROOMS) {
-    letGo(MUSHROOMS, NOWHERE);
+    moveObject(MUSHROOMS, NOWHERE);
     describeRoom();
     say("Finally something to eat!  You feel funny though...\n");
   } else if (isCarried(PILL)) {
     // Whatever the player meant to eat, a pill in the hand goes down.
     say("O.K....you feel stronger!\n");
-    letGo(PILL, NOWHERE);
+    moveObject(PILL, NOWHERE);
   } else {
     cant("%s eat that!\n");
   }

@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/line_editor.hpp"
 #include "console/pipe_console.hpp"
 #include "console/terminal_console.hpp"
@@ -18,6 +20,8 @@ int main() {
   frontEnd.clearScreen = screenIsTerminal ? ansiClear : formFeedClear;
   frontEnd.write = writeStandardOutput;
   frontEnd.clock = systemClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   if (keyboardIsTerminal && openTerminal()) {
     // Line editing and a history of commands, when the player both types
     // and sees the line on the terminal.

@@ -1,7 +1,9 @@
 // Tidewrack: shipwrecked on a small tropical isle, find a way home.
 // The program entry for Windows: a console when there is one, and the same
 // pipe behaviour as everywhere else when input or output is redirected.
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "console/windows_console.hpp"
 #include "core/game.hpp"
@@ -14,6 +16,8 @@ int main() {
   frontEnd.clearScreen = screenIsTerminal ? consoleClear : formFeedClear;
   frontEnd.write = writeStandardOutput;
   frontEnd.clock = systemClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   if (keyboardIsConsole() && openConsole()) {
     frontEnd.readKey = consoleReadKey;
     frontEnd.keyWaiting = consoleKeyWaiting;

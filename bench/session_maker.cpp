@@ -3,8 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {
@@ -149,6 +152,8 @@ MadeSession makeSession(long commands, std::uint32_t seed) {
   frontEnd.readLine = giveLine;
   frontEnd.write = discard;
   frontEnd.clock = fixedClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
 
   // The game loop, taken apart so that a fatal command can be taken back.

@@ -6,12 +6,16 @@
 #include <cstring>
 #include <string>
 
+#include "app/loop.hpp"
 #include "bench/session_maker.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 
@@ -41,6 +45,8 @@ void useMemoryInput(const std::string& text) {
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = discard;
   frontEnd.clock = fixedClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
 }
 

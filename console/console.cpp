@@ -160,6 +160,17 @@ bool readLine(char* buffer, int capacity) {
 
 std::uint32_t clockSeconds() { return active.clock(); }
 
+long readWholeFile(const char* name, char* buffer, std::size_t capacity) {
+  if (active.readFile == nullptr) return FILE_UNREADABLE;
+  return active.readFile(name, buffer, capacity);
+}
+
+bool replaceWholeFile(const char* name, const char* bytes, std::size_t length) {
+  // Whatever the game has said is out before it waits on the disk.
+  flushOutput();
+  return active.replaceFile != nullptr && active.replaceFile(name, bytes, length);
+}
+
 bool inputEnded() { return endOfInput; }
 void noteInputEnded() { endOfInput = true; }
 void clearInputEnded() { endOfInput = false; }

@@ -1,5 +1,5 @@
-// Console services: the only way the game reaches the screen, the keyboard
-// and the clock. The game never touches a terminal or a file descriptor
+// Console services: the only way the game reaches the screen, the keyboard,
+// the clock and the player's files. The game never touches a terminal or a file descriptor
 // itself; a front end does, and the program picks one at start-up.
 #pragma once
 #include <cstddef>
@@ -23,7 +23,27 @@ struct FrontEnd {
   std::uint32_t (*clock)();
   // Optional: keeps a typed command for the player to call back.
   void (*remember)(const char* line);
+  // The player's files (the saved game): a folder on disk, or the browser's
+  // storage. readFile reads a whole file into buffer and returns its length,
+  // or one of the FILE_ codes below. replaceFile puts these bytes in the
+  // file's place in one step: until it returns, the old file is whole; true
+  // only when the new file is in place and can be read back. Either may be
+  // missing, and then no file can be read or written.
+  long (*readFile)(const char* name, char* buffer, std::size_t capacity);
+  bool (*replaceFile)(const char* name, const char* bytes, std::size_t length);
 };
+
+inline constexpr long FILE_MISSING = -1;     // there is no such file
+inline constexpr long FILE_UNREADABLE = -2;  // not a plain file, or it cannot be read
+inline constexpr long FILE_TOO_LARGE = -3;   // more bytes than the buffer holds
+
+// How a line of a text file ends where the game runs. Files with either end
+// are read on every platform.
+#ifdef _WIN32
+inline constexpr const char* TEXT_LINE_END = "\r\n";
+#else
+inline constexpr const char* TEXT_LINE_END = "\n";
+#endif
 
 void setFrontEnd(const FrontEnd& frontEnd);
 
@@ -33,6 +53,8 @@ int readKey();
 bool keyWaiting();
 bool readLine(char* buffer, int capacity);
 std::uint32_t clockSeconds();
+long readWholeFile(const char* name, char* buffer, std::size_t capacity);
+bool replaceWholeFile(const char* name, const char* bytes, std::size_t length);
 
 // True once a read has found the player's input at its end. The game then
 // stops at once.

@@ -1,5 +1,7 @@
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {

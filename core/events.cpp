@@ -1,5 +1,6 @@
 #include "console/console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 namespace {
@@ -7,8 +8,8 @@ namespace {
 void watchForShip() {
   if (game.turn < SHIP_FIRST_TURN || game.turn > SHIP_LAST_TURN) return;
   if (locationOf(SHIP) == NOWHERE && locationOf(SIGNAL_FIRE) == CLIFF_TOP) {
-    placeObject(SHIP, SHORE);
-    placeObject(SAILOR, SHORE);
+    moveObject(SHIP, SHORE);
+    moveObject(SAILOR, SHORE);
     describeRoom();
     say("The ship sees the signal fire and sails in.\n\n");
   } else if (locationOf(SIGNAL_FIRE) == NOWHERE && game.currentRoom == CLIFF_TOP) {
@@ -31,19 +32,13 @@ void burnMatch() {
   }
 }
 
-// Takes a used-up thing out of the game, and out of the hands if it was there.
-void useUp(int object) {
-  if (isCarried(object)) game.carriedCount -= 1;
-  placeObject(object, NOWHERE);
-}
-
 void burnTorch() {
   if (game.torchLit != 1) return;
   game.torchFuel -= 1;
   if (game.torchFuel != 0) return;
   say("The torch cannot burn anymore.\n\n");
   game.torchLit = 0;
-  useUp(TORCH);
+  moveObject(TORCH, NOWHERE);
 }
 
 void breatheFromTanks() {
@@ -52,7 +47,7 @@ void breatheFromTanks() {
   if (game.scubaAir != 0) return;
   say("Your scuba tanks are out of air!\n\n");
   game.scubaOn = 0;
-  useUp(SCUBA_GEAR);
+  moveObject(SCUBA_GEAR, NOWHERE);
 }
 
 }  // namespace

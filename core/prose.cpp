@@ -81,7 +81,7 @@ const char gnomeBeheaded[] =
 
 }  // namespace
 
-const char* const gnomeExchangeText[11] = {
+const char* const gnomeExchangeText[EXCHANGE_OUTCOMES] = {
     // 0: the gnome wins
     "The gnome lunges with a mighty thrust, and his sword pierces your heart.\n"
     "He snickers as you crumple to the floor and die.\n"
@@ -143,7 +143,7 @@ const char* const cloudPassage =
 // The mushroom visions
 // ---------------------------------------------------------------------------
 
-const char* const visionSequenceText[9] = {
+const char* const visionSequenceText[DREAM_STAGES] = {
     // 0
     "You are starting to feel a little nervous.\n",
 
@@ -176,7 +176,7 @@ const char* const visionSequenceText[9] = {
     "well.\n",
 };
 
-const char* const beachSceneText[3] = {
+const char* const beachSceneText[BEACH_STAGES] = {
     // 9
     "For a moment the tiny plants along the shore tower over you like a huge\n"
     "rainforest.\n",

@@ -3,9 +3,11 @@
 // next to the rules that print them; everything that reads as a story is here.
 #pragma once
 
+#include "core/world.hpp"
+
 // One fragment per room, 1..40, continuing the words "You are ". Entry 0 is a
 // single space and is never shown.
-extern const char* const roomDescription[41];
+extern const char* const roomDescription[ROOM_COUNT + 1];
 
 // The whole title screen; its last line has no line break, so the cursor
 // waits at its end for a key.
@@ -25,7 +27,7 @@ extern const char* const statueDeathText;
 
 // One narration per outcome of an exchange in the gnome fight, 0..10.
 // Outcomes 9 and 10 share one text.
-extern const char* const gnomeExchangeText[11];
+extern const char* const gnomeExchangeText[EXCHANGE_OUTCOMES];
 
 // The winning ending: the sunset passage (only after the mushrooms) and the
 // cloud passage that always follows.
@@ -34,8 +36,8 @@ extern const char* const cloudPassage;
 
 // The mushroom visions. visionSequenceText[s] is shown at stage s (0..8);
 // beachSceneText[s - 9] at stage s (9..11).
-extern const char* const visionSequenceText[9];
-extern const char* const beachSceneText[3];
+extern const char* const visionSequenceText[DREAM_STAGES];
+extern const char* const beachSceneText[BEACH_STAGES];
 extern const char* const sailorVisionText;      // the shore, with the sailor there
 extern const char* const treeVisionText;        // room 38, ends with an empty line
 extern const char* const oceanVisionText;       // room 14

@@ -3,7 +3,7 @@
 // screen with room to spare, the first one together with "You are ".
 #include "core/prose.hpp"
 
-const char* const roomDescription[41] = {
+const char* const roomDescription[ROOM_COUNT + 1] = {
     // 0: never shown
     " ",
 

@@ -8,17 +8,17 @@ GameState game;
 
 void setNewGameValues() {
   game.currentRoom = SHORE;
-  game.matchesLeft = 20;
+  game.matchesLeft = MATCHBOOK_MATCHES;
   game.turn = 1;
   game.chestLocked = 1;
   game.chestClosed = 1;
-  game.scubaAir = 35;
+  game.scubaAir = FULL_TANK_AIR;
   game.scubaOn = 0;
   game.carriedCount = 1;  // the life preserver
   game.matchLit = 0;
   game.matchTurns = 0;
   game.torchLit = 0;
-  game.torchFuel = 40;
+  game.torchFuel = NEW_TORCH_FUEL;
   game.birdSeen = 0;
   game.gameOver = 0;
   game.redrawPending = 1;
@@ -35,6 +35,12 @@ void startGame() {
     game.objectLocation[object] = initialObjectLocation[object];
     renameObject(object, initialObjectName[object]);
   }
+}
+
+void moveObject(int object, int location) {
+  if (game.objectLocation[object] == CARRIED) game.carriedCount -= 1;
+  if (location == CARRIED) game.carriedCount += 1;
+  game.objectLocation[object] = static_cast<std::int8_t>(location);
 }
 
 void renameObject(int object, const char* name) {

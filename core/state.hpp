@@ -2,14 +2,9 @@
 #pragma once
 #include <cstdint>
 
-// Where an object can be besides a room number.
-inline constexpr int NOWHERE = 0;   // not in the world (not yet, or no longer)
-inline constexpr int CARRIED = -1;  // in the player's hands
-inline constexpr int WORN = -2;     // worn: neither listed nor counted as carried
+#include "core/state.hpp"
+#include "core/world.hpp"
 
-inline constexpr int ROOM_COUNT = 40;  // rooms 1..40; row 0 of the grids is unused
-inline constexpr int DIRECTION_COUNT = 6;
-inline constexpr int OBJECT_COUNT = 38;   // numbers 0..37; objects proper are 7..37
 inline constexpr int NAME_CAPACITY = 80;  // room for 79 characters and the terminator
 
 struct GameState {
@@ -66,6 +61,8 @@ inline int locationOf(int object) { return game.objectLocation[object]; }
 inline bool isCarried(int object) { return game.objectLocation[object] == CARRIED; }
 inline bool isHere(int object) { return game.objectLocation[object] == game.currentRoom; }
 inline bool isAtHand(int object) { return isCarried(object) || isHere(object); }
-inline void placeObject(int object, int location) {
-  game.objectLocation[object] = static_cast<std::int8_t>(location);
-}
+
+// Puts an object somewhere else: a room, NOWHERE, CARRIED or WORN. The only
+// way play moves an object, so that the count of things in the hands goes
+// up as one is taken into them and down as one leaves them.
+void moveObject(int object, int location);

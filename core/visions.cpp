@@ -1,17 +1,13 @@
 #include "console/console.hpp"
 #include "console/random.hpp"
 #include "core/game.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
-
-namespace {
-constexpr int LAST_SEQUENCE_STAGE = 8;
-constexpr int FIRST_BEACH_STAGE = 9;
-constexpr int VISIONS_DONE = 12;
-}  // namespace
 
 void runVisions() {
   bool hit = randomBelow(3) == 1;
-  if (hit && game.visionStage <= LAST_SEQUENCE_STAGE) {
+  if (hit && game.visionStage < DREAM_STAGES) {
     say(visionSequenceText[game.visionStage]);
     game.visionStage += 1;
     say("\n");

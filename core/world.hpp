@@ -4,8 +4,15 @@
 #pragma once
 #include <cstdint>
 
-#include "core/prose.hpp"
-#include "core/state.hpp"
+// The size of the world.
+inline constexpr int ROOM_COUNT = 40;  // rooms 1..40; row 0 of the grids is unused
+inline constexpr int DIRECTION_COUNT = 6;
+inline constexpr int OBJECT_COUNT = 38;  // numbers 0..37; objects proper are 7..37
+
+// Where an object can be besides a room number.
+inline constexpr int NOWHERE = 0;   // not in the world (not yet, or no longer)
+inline constexpr int CARRIED = -1;  // in the player's hands
+inline constexpr int WORN = -2;     // worn: neither listed nor counted as carried
 
 // Rooms that the rules name.
 enum Room : int {
@@ -165,3 +172,30 @@ inline constexpr int SHIP_LAST_TURN = 98;
 inline constexpr int SHIP_DEPARTURE_TURN = 99;
 inline constexpr int MATCH_BURN_TURNS = 5;
 inline constexpr int CARRY_LIMIT = 5;
+
+// What a new game starts with: a full matchbook, full scuba tanks and a new
+// torch. Nothing in play ever adds to them.
+inline constexpr int MATCHBOOK_MATCHES = 20;
+inline constexpr int FULL_TANK_AIR = 35;
+inline constexpr int NEW_TORCH_FUEL = 40;
+
+// The names objects take on in play, each given as it happens. Three puzzle
+// states are read back from these words (see nameIsEmptyBottle and friends).
+inline constexpr const char* NAME_EMPTY_BOTTLE = "An empty bottle";
+inline constexpr const char* NAME_MESSAGE_IN_BOTTLE = "Message in a bottle";
+inline constexpr const char* NAME_FULL_GOBLET = "A goblet full of wine";
+inline constexpr const char* NAME_EMPTY_GOBLET = "A goblet";
+inline constexpr const char* NAME_EMPTY_MATCHBOOK = "An empty matchbook";
+inline constexpr const char* NAME_ROPE_ON_ANCHOR = "A rope tied to an anchor";
+inline constexpr const char* NAME_ROPE_ACROSS_CHASM = "A rope going across a chasm";
+inline constexpr const char* NAME_ANCHOR_ACROSS_CHASM = "A rope going from a tree across a chasm";
+
+// The gnome fight: each exchange draws one of these outcomes.
+inline constexpr int EXCHANGE_OUTCOMES = 11;
+
+// The mushroom visions go through stages 0..8 of a waking dream, then 9..11
+// of a scene on the beach, and are over at 12.
+inline constexpr int DREAM_STAGES = 9;
+inline constexpr int FIRST_BEACH_STAGE = DREAM_STAGES;
+inline constexpr int BEACH_STAGES = 3;
+inline constexpr int VISIONS_DONE = FIRST_BEACH_STAGE + BEACH_STAGES;

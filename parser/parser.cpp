@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "console/console.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 
 char inputLine[LINE_CAPACITY];

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "app/loop.hpp"
 #include "core/game.hpp"
 #include "core/prose.hpp"
 #include "core/state.hpp"

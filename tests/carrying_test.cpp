@@ -8,9 +8,11 @@
 #include <string>
 
 #include "actions/actions.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 #include "tests/action_fixture.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

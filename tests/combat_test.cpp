@@ -11,9 +11,11 @@
 #include "actions/actions.hpp"
 #include "core/game.hpp"
 #include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/ending_fixture.hpp"
 #include "tests/harness.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
 namespace {

@@ -6,9 +6,12 @@
 #include <sstream>
 #include <string>
 
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/action_fixture.hpp"
 #include "tests/harness.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

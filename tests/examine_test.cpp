@@ -2,7 +2,9 @@
 // examining changes (the skeleton's card), and the chest's three states.
 #include <string>
 
+#include "core/prose.hpp"
 #include "tests/puzzle_fixture.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

@@ -7,9 +7,12 @@
 #include <regex>
 #include <sstream>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/game.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "persistence/savefile.hpp"
 
@@ -51,6 +54,8 @@ int runCaptured(const std::string& input, std::uint32_t clock) {
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = captureOutput;
   frontEnd.clock = scriptClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
   int status = runProgram();
   flushOutput();

@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/loop.hpp"
 #include "core/game.hpp"
 #include "core/prose.hpp"
 #include "core/state.hpp"

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "actions/actions.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/action_fixture.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "app/loop.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
 namespace {

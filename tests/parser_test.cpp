@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "core/state.hpp"
 #include "parser/parser.hpp"
 #include "tests/scripted_console.hpp"
@@ -332,6 +333,8 @@ TEST(ParserLines, TypedAheadKeysAreDroppedBeforeThePrompt) {
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = scripted::capture;
   frontEnd.clock = scripted::fixedClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
   waitingKeys = 3;
   printedBeforeKeys = "unset";

@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
+#include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
 namespace puzzle {

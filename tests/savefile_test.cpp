@@ -20,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
@@ -28,6 +30,7 @@
 #include "persistence/savefile.hpp"
 #include "tests/harness.hpp"
 #include "tests/save_support.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 
@@ -210,6 +213,8 @@ void connectKeyboard(const std::string& input) {
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = showBytes;
   frontEnd.clock = stillClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
 }
 

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 
 namespace scripted {
@@ -60,6 +62,8 @@ inline void start(const std::string& text, std::size_t chunk = 0) {
   frontEnd.keyWaiting = pipeKeyWaiting;
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = capture;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   frontEnd.clock = fixedClock;
   setFrontEnd(frontEnd);
 }

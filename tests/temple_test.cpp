@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "core/prose.hpp"
 #include "tests/harness.hpp"
 #include "tests/puzzle_fixture.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/puzzle_fixture.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "app/loop.hpp"
 #include "core/game.hpp"
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/harness.hpp"
+#include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
 namespace {

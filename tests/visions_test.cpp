@@ -6,11 +6,14 @@
 
 #include <string>
 
+#include "app/loop.hpp"
 #include "console/random.hpp"
 #include "core/game.hpp"
 #include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/ending_fixture.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 

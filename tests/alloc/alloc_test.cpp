@@ -28,7 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
@@ -306,6 +308,8 @@ void playPiped(const Script& script) {
   frontEnd.clearScreen = formFeedClear;
   frontEnd.write = holdStandardOutput;
   frontEnd.clock = scriptClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   connectPipeInput(readStandardInputAfterOutput);
   frontEnd.readKey = watchedPipeReadKey;
   frontEnd.keyWaiting = pipeKeyWaiting;
@@ -527,6 +531,8 @@ TEST_F(AllocationTest, ThousandsOfCommandsOverManyGames) {
   frontEnd.readLine = wandererReadLine;
   frontEnd.write = discardOutput;
   frontEnd.clock = wandererClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   startWatch("wanderer");
   setFrontEnd(frontEnd);
   runProgram();

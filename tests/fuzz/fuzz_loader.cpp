@@ -20,11 +20,13 @@
 #include <cstring>
 
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "persistence/savefile.hpp"
 #include "tests/save_support.hpp"
+#include "tests/scene.hpp"
 
 namespace {
 
@@ -104,6 +106,8 @@ void connectScreen() {
   frontEnd.readLine = noLine;
   frontEnd.write = keepShown;
   frontEnd.clock = stillClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
@@ -44,6 +45,8 @@ void startInput(const std::uint8_t* data, std::size_t size) {
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = discard;
   frontEnd.clock = fixedClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
 }
 

@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
@@ -175,6 +176,8 @@ void connectScreen() {
   frontEnd.readLine = pipeReadLine;
   frontEnd.write = showBytes;
   frontEnd.clock = stillClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   setFrontEnd(frontEnd);
 }
 

@@ -1,7 +1,11 @@
+#include "app/loop.hpp"
+
 #include "actions/actions.hpp"
 #include "console/console.hpp"
 #include "console/random.hpp"
 #include "core/game.hpp"
+#include "core/prose.hpp"
+#include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 #include "persistence/savefile.hpp"
