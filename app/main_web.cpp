@@ -5,10 +5,11 @@
 // folder, a form feed for a cleared screen.
 #include <emscripten.h>
 
+#include "app/loop.hpp"
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 #include "console/pipe_console.hpp"
 #include "console/web_console.hpp"
-#include "core/game.hpp"
 
 // clang-format off
 EM_JS(int, onWebPage, (), {
@@ -28,6 +29,8 @@ int playOnPage() {
   frontEnd.write = webWrite;
   frontEnd.clock = webClock;
   frontEnd.remember = webRemember;
+  frontEnd.readFile = webReadFile;
+  frontEnd.replaceFile = webReplaceFile;
   setFrontEnd(frontEnd);
   const int status = runProgram();
   flushOutput();
@@ -40,6 +43,8 @@ int playInPipe() {
   frontEnd.clearScreen = formFeedClear;
   frontEnd.write = holdStandardOutput;
   frontEnd.clock = systemClock;
+  frontEnd.readFile = readDiskFile;
+  frontEnd.replaceFile = replaceDiskFile;
   connectPipeInput(readStandardInputAfterOutput);
   frontEnd.readKey = pipeReadKey;
   frontEnd.keyWaiting = pipeKeyWaiting;

@@ -1,14 +1,10 @@
 #include "console/web_console.hpp"
 
-#include <cerrno>
-#include <cstdio>
-
 #include <emscripten.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "console/console.hpp"
+#include "console/file_storage.hpp"
 
 // ---- The page's side. Each call reaches the page's script (web/page.js)
 // through Module.tidewrack; the ones that wait hand the browser back its
@@ -76,39 +72,9 @@ namespace {
 constexpr const char* KEPT_FOLDER = "/kept";
 bool storageKept = false;
 
-// What readFile answers besides a length.
-constexpr long MISSING = -1;
-constexpr long UNREADABLE = -2;
-constexpr long TOO_LARGE = -3;
-
 // The longest save the web edition puts back after a failed write: far
 // more than any game writes.
 constexpr std::size_t KEPT_CAPACITY = 8192;
-
-bool writeWhole(int file, const char* bytes, std::size_t length) {
-  while (length > 0) {
-    const ssize_t wrote = ::write(file, bytes, length);
-    if (wrote <= 0) return false;
-    bytes += wrote;
-    length -= static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
-// The desktop's rule in the page's file system: a new file beside the old
-// one, flushed, then renamed over it in one step.
-bool replaceInFolder(const char* name, const char* bytes, std::size_t length) {
-  char fresh[96];
-  std::snprintf(fresh, sizeof fresh, "%s.new", name);
-  ::unlink(fresh);
-  const int file = ::open(fresh, O_WRONLY | O_CREAT | O_EXCL, 0666);
-  if (file < 0) return false;
-  bool written = writeWhole(file, bytes, length) && ::fsync(file) == 0;
-  if (::close(file) != 0) written = false;
-  if (written && ::rename(fresh, name) == 0) return true;
-  ::unlink(fresh);
-  return false;
-}
 
 }  // namespace
 
@@ -142,46 +108,22 @@ std::uint32_t webClock() { return pageClock(); }
 
 void webRemember(const char* line) { pageRemember(line); }
 
+// The files are those of the kept folder, read and written as on the desktop.
 long webReadFile(const char* name, char* buffer, std::size_t capacity) {
-  const int file = ::open(name, O_RDONLY);
-  if (file < 0) return errno == ENOENT ? MISSING : UNREADABLE;
-  struct stat facts {};
-  if (::fstat(file, &facts) != 0 || !S_ISREG(facts.st_mode)) {
-    ::close(file);
-    return UNREADABLE;
-  }
-  std::size_t length = 0;
-  for (;;) {
-    char* at = length < capacity ? buffer + length : nullptr;
-    char spare;
-    const ssize_t got =
-        at != nullptr ? ::read(file, at, capacity - length) : ::read(file, &spare, 1);
-    if (got < 0) {
-      ::close(file);
-      return UNREADABLE;
-    }
-    if (got == 0) break;
-    if (at == nullptr) {
-      ::close(file);
-      return TOO_LARGE;
-    }
-    length += static_cast<std::size_t>(got);
-  }
-  ::close(file);
-  return static_cast<long>(length);
+  return readDiskFile(name, buffer, capacity);
 }
 
 bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
-  // The save it replaces, to put back should the browser refuse the new one.
-  static char old[KEPT_CAPACITY];
   // Without the browser's storage nothing would outlast the page: no save.
   if (!storageKept) return false;
-  const long oldLength = webReadFile(name, old, sizeof old);
-  if (oldLength == UNREADABLE || oldLength == TOO_LARGE) return false;
-  if (!replaceInFolder(name, bytes, length)) return false;
+  // The file it replaces, to put back should the browser refuse the new one.
+  static char old[KEPT_CAPACITY];
+  const long oldLength = readDiskFile(name, old, sizeof old);
+  if (oldLength == FILE_UNREADABLE || oldLength == FILE_TOO_LARGE) return false;
+  if (!replaceDiskFile(name, bytes, length)) return false;
   if (persistKeptFolder() == 1) return true;
   if (oldLength >= 0) {
-    replaceInFolder(name, old, static_cast<std::size_t>(oldLength));
+    replaceDiskFile(name, old, static_cast<std::size_t>(oldLength));
   } else {
     ::unlink(name);
   }
