@@ -146,6 +146,15 @@ async function pressKey(key) {
   return { wait, lines: await screen() };
 }
 
+// The page's Download button: the file it offers, kept in the artifacts.
+async function downloadSave(name) {
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  assert.strictEqual(download.suggestedFilename(), 'Kestle_save.txt');
+  const file = path.join(artifacts, name);
+  await download.saveAs(file);
+  return fs.readFileSync(file);
+}
+
 function has(lines, text) { return lines.some(line => line.includes(text)); }
 
 async function openPage(url) {
@@ -253,11 +262,7 @@ async function main() {
     assert(has(lines, 'Game saved.'), 'the game was saved');
     const native = playNative(typed, 'before-fight');
     assert(native.save, 'the native program saved');
-    const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
-    assert.strictEqual(download.suggestedFilename(), 'Kestle_save.txt');
-    const downloaded = path.join(artifacts, 'downloaded_save.txt');
-    await download.saveAs(downloaded);
-    assert(fs.readFileSync(downloaded).equals(native.save),
+    assert((await downloadSave('downloaded_save.txt')).equals(native.save),
            'the downloaded save is the native program\'s save for the same game');
     await page.locator('.xterm-helper-textarea').focus();
 
@@ -265,8 +270,24 @@ async function main() {
     lines = (await enter('foo bar')).lines;
     assert(has(lines, "You don't know those words"), 'an unknown command is refused');
 
+    // A browser that will not keep the new save: the game says so, and the
+    // old save stays, on the page and in the browser's storage.
+    await page.evaluate(() => {
+      window.keptSyncfs = Module.FS.syncfs;
+      Module.FS.syncfs = (populate, done) => done(new Error('the storage is full'));
+    });
+    lines = (await enter('save')).lines;
+    const answer = lines.slice(lines.lastIndexOf('What now?  save') + 1).filter(line => line !== '');
+    assert.strictEqual(answer[0], 'The game could not be saved.', 'a refused save is reported');
+    await page.evaluate(() => { Module.FS.syncfs = window.keptSyncfs; });
+    assert((await downloadSave('after_refused_save.txt')).equals(native.save),
+           'the old save is kept on the page after a refused save');
+
     // A reload, and LOAD from the browser's storage.
     await openPage(site.url);
+    assert((await downloadSave('after_reload.txt')).equals(native.save),
+           'the browser kept the old save through the refused one');
+    await page.locator('.xterm-helper-textarea').focus();
     const fight = async () => {
       await pressKey('x');
       lines = (await enter('load')).lines;
