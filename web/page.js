@@ -207,7 +207,10 @@ var Module = (function () {
       if (key === '\r' || key === '\n') {
         cursor = line.length;
         show();
-        terminal.write('\n');
+        // A line that ends at the edge has already put the cursor on a row
+        // of its own, as a terminal's wrap would.
+        const end = startX + line.length;
+        if (end === 0 || end % terminal.cols !== 0) terminal.write('\n');
         return line.join('');
       }
       if (code === 4 && line.length === 0) {  // Ctrl-D on an empty line: the player leaves

@@ -266,9 +266,15 @@ async function main() {
            'the downloaded save is the native program\'s save for the same game');
     await page.locator('.xterm-helper-textarea').focus();
 
-    // A refused command, after the save: LOAD takes its turn back.
-    lines = (await enter('foo bar')).lines;
-    assert(has(lines, "You don't know those words"), 'an unknown command is refused');
+    // A refused command, after the save (LOAD takes its turn back), typed to
+    // the terminal's right edge: the answer follows after one blank line, as
+    // for any command.
+    const refused = `foo ${'b'.repeat(80 - 'What now?  foo '.length)}`;
+    lines = (await enter(refused)).lines;
+    const echoed = lines.lastIndexOf(`What now?  ${refused}`);
+    assert(echoed >= 0, 'a line as wide as the terminal is shown whole');
+    assert.deepStrictEqual(lines.slice(echoed + 1, echoed + 3), ['', "You don't know those words"],
+                           'an unknown command is refused');
 
     // A browser that will not keep the new save: the game says so, and the
     // old save stays, on the page and in the browser's storage.
