@@ -328,6 +328,13 @@ async function main() {
     const said = await page.textContent('#status');
     assert.match(said, /game is over.*start another/i, 'the page says how to start another');
     assert(await page.isVisible('#again'), 'the page offers another game');
+    // Without a mouse: Tab leaves the terminal for the buttons, Shift-Tab
+    // comes back.
+    await page.keyboard.press('Tab');
+    assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'download');
+    await page.keyboard.press('Shift+Tab');
+    assert(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')),
+           'Shift-Tab goes back to the terminal');
 
     // A save made by the native program, uploaded, and loaded in a new game.
     const desktop = playNative(['', 'east', 'north', 'get matches', 'save'], 'upload');
