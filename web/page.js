@@ -9,6 +9,8 @@ var Module = (function () {
   const SAVE_NAME = 'Kestle_save.txt';
   const KEPT_FOLDER = '/kept';
   const HISTORY_SIZE = 200;
+  // A saved game is about a kilobyte; the game reads at most a few.
+  const LARGEST_UPLOAD = 65536;
 
   // The codes of special keys, the same at every front end: the game reads
   // such a key as 0 followed by one of these.
@@ -35,6 +37,18 @@ var Module = (function () {
 
   const status = document.getElementById('status');
   function tell(text) { status.textContent = text; }
+
+  // The game could not start: no WebAssembly, the game's files missing from
+  // the server, or a page opened as a file, from where the browser will not
+  // fetch the game at all.
+  let started = false;
+  function notStarted(what) {
+    if (!started) {
+      tell(`The game could not be started in this browser (${what}). ` +
+           'The page must be opened from a web server.');
+    }
+  }
+  if (location.protocol === 'file:') notStarted('the page was opened as a file');
 
   // ---- Keys. Each typed key waits here as the text the terminal sent for
   // it: one character, or one escape sequence for a special key.
@@ -276,6 +290,10 @@ var Module = (function () {
   // The same rule as a SAVE: the new file beside the old one, renamed over
   // it, then written to the browser's storage.
   async function upload(file) {
+    if (file.size > LARGEST_UPLOAD) {
+      tell(`${file.name} is far too large to be a saved game.`);
+      return;
+    }
     const bytes = new Uint8Array(await file.arrayBuffer());
     const fresh = `${savePath}.new`;
     try {
@@ -315,6 +333,8 @@ var Module = (function () {
       remember,
       programEnded,
     },
+    onAbort: what => notStarted(what),
+    onRuntimeInitialized: () => { started = true; },
     print: text => console.log(text),
     printErr: text => console.warn(text),
   };
