@@ -7,7 +7,6 @@ void startReader(LineReader& reader, ByteSource source) {
   reader.position = 0;
   reader.length = 0;
   reader.ended = false;
-  reader.afterCarriageReturn = false;
 }
 
 bool hasBufferedBytes(const LineReader& reader) { return reader.position < reader.length; }
@@ -31,15 +30,8 @@ bool refill(LineReader& reader) {
 }  // namespace
 
 int peekByte(LineReader& reader) {
-  for (;;) {
-    if (reader.position >= reader.length && !refill(reader)) return -1;
-    int byte = static_cast<unsigned char>(reader.buffer[reader.position]);
-    if (!reader.afterCarriageReturn) return byte;
-    // The line feed of a CR LF whose CR has already ended a line.
-    reader.afterCarriageReturn = false;
-    if (byte != '\n') return byte;
-    ++reader.position;
-  }
+  if (reader.position >= reader.length && !refill(reader)) return -1;
+  return static_cast<unsigned char>(reader.buffer[reader.position]);
 }
 
 int nextByte(LineReader& reader) {
@@ -59,14 +51,11 @@ bool readLineFrom(LineReader& reader, char* line, int capacity) {
     }
     readAnything = true;
     if (byte == '\n') break;
-    if (byte == '\r') {
-      // Never wait for the byte after a carriage return: a line feed that
-      // comes next is skipped now if it is already here, or when it arrives.
-      if (hasBufferedBytes(reader)) {
-        if (reader.buffer[reader.position] == '\n') ++reader.position;
-      } else {
-        reader.afterCarriageReturn = true;
-      }
+    // Only the carriage return of a CR LF belongs to the line end, so the
+    // byte after one decides, even when it is still on its way. Any other
+    // carriage return is one of the line's characters.
+    if (byte == '\r' && peekByte(reader) == '\n') {
+      nextByte(reader);
       break;
     }
     if (byte == '\0') continue;

@@ -10,7 +10,6 @@ struct LineReader {
   std::size_t position;
   std::size_t length;
   bool ended;
-  bool afterCarriageReturn;  // a line feed that follows is part of that line end
   char buffer[16384];
 };
 
@@ -21,7 +20,8 @@ bool hasBufferedBytes(const LineReader& reader);
 int nextByte(LineReader& reader);
 // The byte nextByte would return, left in place; waits for it like nextByte.
 int peekByte(LineReader& reader);
-// One line: LF, CR LF or a lone CR ends it; NUL bytes are dropped; at most
-// capacity - 1 characters are kept and the rest of the line is skipped. A
-// last line without a line end still counts. False at end of input.
+// One line: LF or CR LF ends it, and any other CR is a character of the
+// line; NUL bytes are dropped; at most capacity - 1 characters are kept and
+// the rest of the line is skipped. A last line without a line end still
+// counts. False at end of input.
 bool readLineFrom(LineReader& reader, char* line, int capacity);

@@ -11,15 +11,14 @@
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "parser/parser.hpp"
-#include "tests/action_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using handlerTest::command;
-using handlerTest::newGame;
-using handlerTest::output;
-using handlerTest::RULE;
+using fixture::command;
+using fixture::freshGame;
+using fixture::RULE;
 
 const std::string TAKE_THAT = "You can't take that!\n";
 const std::string WHAT = "What?\n";
@@ -30,32 +29,6 @@ const std::string FLOATS_OFF = "It falls in the water and floats out to sea...\n
 const std::string QUESTION = "Tell me in one word, in or on what?  ";
 
 bool isWaterRoom(int room) { return (room >= 1 && room <= 6) || room == 10 || room == 37; }
-
-bool isPortable(int object) {
-  switch (object) {
-    case 8:
-    case 11:
-    case 13:
-    case 15:
-    case 16:
-    case 18:
-    case 21:
-    case 24:
-    case 25:
-    case 27:
-    case 28:
-    case 29:
-    case 30:
-    case 32:
-    case 35:
-    case 37: return true;
-    default: return false;
-  }
-}
-
-bool isFixed(int object) {
-  return object == 12 || object == 14 || object == 17 || object == 20 || object == 23;
-}
 
 // The whole state a refusal must leave alone.
 struct Snapshot {
@@ -87,7 +60,7 @@ void expectUnchanged(const Snapshot& before, const std::string& context) {
 TEST(CarryingTake, LimitIsTestedBeforeAnythingElse) {
   for (int room = 1; room <= ROOM_COUNT; ++room) {
     for (int noun = 0; noun <= NOUN_COUNT; ++noun) {
-      newGame();
+      freshGame();
       game.currentRoom = room;
       game.carriedCount = 5;
       int object = objectNamedBy(noun);
@@ -96,87 +69,93 @@ TEST(CarryingTake, LimitIsTestedBeforeAnythingElse) {
       Snapshot before = snapshot();
       command(VERB_GET, noun);
       std::string context = "room " + std::to_string(room) + ", noun " + std::to_string(noun);
-      EXPECT_EQ(output(), "You can't carry any more.\n") << context;
+      EXPECT_EQ(fixture::printed(), "You can't carry any more.\n") << context;
       expectUnchanged(before, context);
     }
   }
   // More than five (a damaged count) is refused too.
-  newGame();
+  freshGame();
   game.carriedCount = 6;
   command(VERB_TAKE, 0);
-  EXPECT_EQ(output(), "You can't carry any more.\n");
+  EXPECT_EQ(fixture::printed(), "You can't carry any more.\n");
 }
 
 TEST(CarryingTake, FourMoreFitBesideTheLifePreserver) {
-  newGame();
+  freshGame();
   const int things[] = {MATCHBOOK, TORCH, ROPE, AXE, KEY};
   for (int thing : things) placeObject(thing, SHORE);
   for (int i = 0; i < 4; ++i) {
     command(i % 2 == 0 ? VERB_GET : VERB_TAKE, things[i]);
-    EXPECT_EQ(output(), "");
+    EXPECT_EQ(fixture::printed(), "");
     EXPECT_EQ(locationOf(things[i]), CARRIED);
     EXPECT_EQ(game.carriedCount, 2 + i);
   }
   command(VERB_GET, KEY);
-  EXPECT_EQ(output(), "You can't carry any more.\n");
+  EXPECT_EQ(fixture::printed(), "You can't carry any more.\n");
   EXPECT_EQ(locationOf(KEY), SHORE);
 }
 
-// Every noun, with its object lying in the current room and lying elsewhere,
-// against the answers by noun.
-TEST(CarryingTake, EachNounGetsItsOwnAnswer) {
-  for (int noun = 0; noun <= NOUN_COUNT; ++noun) {
-    if (noun == ANCHOR) continue;  // its own test below
-    for (int here = 0; here <= 1; ++here) {
-      newGame();
-      // Directions never reach GET through the parser, but are no objects.
-      // Stand somewhere none of the special rooms' rules apply, then move
-      // the named object here or far away.
-      game.currentRoom = 15;
-      int object = objectNamedBy(noun);
-      if (object != 0) {
-        if (isCarried(object)) game.carriedCount -= 1;
-        placeObject(object, here == 1 ? 15 : 40);
-      }
-      Snapshot before = snapshot();
-      command(VERB_GET, noun);
-      std::string context = "noun " + std::to_string(noun) + (here ? " here" : " elsewhere");
-      std::string printed = output();
-      if (object != 0 && here == 1 && isPortable(object)) {
-        EXPECT_EQ(printed, "") << context;
-        EXPECT_EQ(locationOf(object), CARRIED) << context;
-        EXPECT_EQ(game.carriedCount, before.carried + 1) << context;
-        EXPECT_EQ(game.redrawPending, 1) << context;
-        continue;
-      }
-      if (noun < 7 || (noun >= 37 && noun <= 45) || noun == NOUN_MUSHROOMS) {
-        EXPECT_EQ(printed, TAKE_THAT) << context;
-      } else if (noun == SHARK || noun == GNOME || noun == SAILOR) {
-        EXPECT_EQ(printed, "It won't let you.\n") << context;
-      } else if (isFixed(object) && here == 1) {
-        EXPECT_EQ(printed, TOO_HEAVY) << context;
-      } else {
-        EXPECT_EQ(printed, WHAT) << context;
-      }
+// GET on the hill (room 15), where none of the special rooms' rules apply,
+// with the named thing lying here or far away: the answer each kind of noun
+// gets, in the order the rules try them.
+TEST(CarryingTake, EachKindOfNounGetsItsOwnAnswer) {
+  struct Case {
+    int noun;
+    bool here;
+    const char* answer;  // "" when the thing is taken
+  };
+  const Case cases[] = {
+      {TORCH, true, ""},                              // portable, and here
+      {NOUN_MUSHROOMS, true, ""},                     // named by a noun of their own
+      {TORCH, false, "What?\n"},                      // portable, but not here
+      {CHEST, true, "It's too heavy.\n"},             // fixed, and here
+      {HUT, true, "It's too heavy.\n"},               //
+      {CHEST, false, "What?\n"},                      // fixed, but not here
+      {SHARK, false, "It won't let you.\n"},          // a creature, wherever it is
+      {GNOME, true, "It won't let you.\n"},           //
+      {WRECKAGE, true, "What?\n"},                    // useless only on its reef
+      {SACKS, true, "What?\n"},                       // falling apart only in the hut
+      {GOBLET, true, "What?\n"},                      // attached only on the altar
+      {0, false, "You can't take that!\n"},           // no noun
+      {NORTH, false, "You can't take that!\n"},       // a direction
+      {NOUN_WINE, false, "You can't take that!\n"},   // the wine is no thing
+      {NOUN_CLIFF, false, "You can't take that!\n"},  // a feature of a room
+      {NOUN_MUSHROOMS, false, "You can't take that!\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string context =
+        "noun " + std::to_string(c.noun) + (c.here ? " here" : " elsewhere");
+    freshGame();
+    game.currentRoom = 15;
+    const int object = objectNamedBy(c.noun);
+    if (object != 0) placeObject(object, c.here ? 15 : 40);
+    Snapshot before = snapshot();
+    command(VERB_GET, c.noun);
+    EXPECT_EQ(fixture::printed(), c.answer) << context;
+    if (std::string(c.answer).empty()) {
+      EXPECT_EQ(locationOf(object), CARRIED) << context;
+      EXPECT_EQ(game.carriedCount, before.carried + 1) << context;
+      EXPECT_EQ(game.redrawPending, 1) << context;
+    } else {
       expectUnchanged(before, context);
     }
   }
 }
 
 TEST(CarryingTake, PortableThingsOnlyFromTheCurrentRoom) {
-  newGame();
+  freshGame();
   game.currentRoom = 20;  // the robe lies here
   placeObject(ROBE, WORN);
   command(VERB_GET, ROBE);
-  EXPECT_EQ(output(), WHAT) << "a worn robe is not taken again";
+  EXPECT_EQ(fixture::printed(), WHAT) << "a worn robe is not taken again";
   EXPECT_EQ(locationOf(ROBE), WORN);
   placeObject(TORCH, CARRIED);
   game.carriedCount = 2;
   command(VERB_GET, TORCH);
-  EXPECT_EQ(output(), WHAT) << "the torch already in hand";
+  EXPECT_EQ(fixture::printed(), WHAT) << "the torch already in hand";
   EXPECT_EQ(game.carriedCount, 2);
   command(VERB_GET, SCUBA_GEAR);
-  EXPECT_EQ(output(), WHAT) << "the gear is not yet in play";
+  EXPECT_EQ(fixture::printed(), WHAT) << "the gear is not yet in play";
 }
 
 TEST(CarryingTake, RoomsWithTheirOwnRefusals) {
@@ -201,24 +180,24 @@ TEST(CarryingTake, RoomsWithTheirOwnRefusals) {
       {LOCKSMITH, CLOSET, WHAT},
   };
   for (const Case& c : cases) {
-    newGame();
+    freshGame();
     game.currentRoom = c.room;
     Snapshot before = snapshot();
     command(VERB_TAKE, c.noun);
     std::string context = "room " + std::to_string(c.room) + ", noun " + std::to_string(c.noun);
-    EXPECT_EQ(output(), c.answer) << context;
+    EXPECT_EQ(fixture::printed(), c.answer) << context;
     expectUnchanged(before, context);
   }
   // The ship, once in, is too heavy on the shore; the burning fire is no
   // thing to pick up.
-  newGame();
+  freshGame();
   placeObject(SHIP, SHORE);
   command(VERB_GET, SHIP);
-  EXPECT_EQ(output(), TOO_HEAVY);
+  EXPECT_EQ(fixture::printed(), TOO_HEAVY);
   game.currentRoom = CLIFF_TOP;
   placeObject(SIGNAL_FIRE, CLIFF_TOP);
   command(VERB_GET, SIGNAL_FIRE);
-  EXPECT_EQ(output(), WHAT);
+  EXPECT_EQ(fixture::printed(), WHAT);
 }
 
 TEST(CarryingTake, CreaturesRefuseEverywhere) {
@@ -226,14 +205,14 @@ TEST(CarryingTake, CreaturesRefuseEverywhere) {
   for (int room = 1; room <= ROOM_COUNT; ++room) {
     for (int creature : creatures) {
       for (int where : {0, 1, room}) {  // not in play, on the shore, right here
-        newGame();
+        freshGame();
         game.currentRoom = room;
         placeObject(creature, where);
         Snapshot before = snapshot();
         command(VERB_GET, creature);
         std::string context = "room " + std::to_string(room) + ", creature " +
                               std::to_string(creature) + " at " + std::to_string(where);
-        EXPECT_EQ(output(), "It won't let you.\n") << context;
+        EXPECT_EQ(fixture::printed(), "It won't let you.\n") << context;
         expectUnchanged(before, context);
       }
     }
@@ -241,14 +220,14 @@ TEST(CarryingTake, CreaturesRefuseEverywhere) {
 }
 
 TEST(CarryingTake, AnchorNeedsThePillEaten) {
-  newGame();
+  freshGame();
   game.currentRoom = CLIFF_FOOT;
   command(VERB_GET, ANCHOR);
-  EXPECT_EQ(output(), TOO_HEAVY) << "the pill still lies in room 34";
+  EXPECT_EQ(fixture::printed(), TOO_HEAVY) << "the pill still lies in room 34";
   placeObject(PILL, CARRIED);
   game.carriedCount = 2;
   command(VERB_GET, ANCHOR);
-  EXPECT_EQ(output(), TOO_HEAVY) << "carrying the pill is not eating it";
+  EXPECT_EQ(fixture::printed(), TOO_HEAVY) << "carrying the pill is not eating it";
   EXPECT_EQ(locationOf(ANCHOR), CLIFF_FOOT);
   EXPECT_EQ(game.carriedCount, 2);
   EXPECT_EQ(game.redrawPending, 0);
@@ -256,7 +235,7 @@ TEST(CarryingTake, AnchorNeedsThePillEaten) {
   placeObject(PILL, NOWHERE);
   game.carriedCount = 1;
   command(VERB_GET, ANCHOR);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(locationOf(ANCHOR), CARRIED);
   EXPECT_EQ(game.carriedCount, 2);
   EXPECT_EQ(game.redrawPending, 1);
@@ -264,58 +243,58 @@ TEST(CarryingTake, AnchorNeedsThePillEaten) {
   // Wherever else the anchor is, it is not here: in hand, tied to the rope,
   // across the chasm, or simply in another room.
   for (int where : {CARRIED, NOWHERE, static_cast<int>(CHASM_NORTH), static_cast<int>(SHORE)}) {
-    newGame();
+    freshGame();
     game.currentRoom = CLIFF_FOOT;
     placeObject(PILL, NOWHERE);
     placeObject(ANCHOR, where);
     command(VERB_GET, ANCHOR);
-    EXPECT_EQ(output(), "It's not here.\n") << "anchor at " << where;
+    EXPECT_EQ(fixture::printed(), "It's not here.\n") << "anchor at " << where;
     EXPECT_EQ(locationOf(ANCHOR), where);
   }
   // Not here is said before too heavy.
-  newGame();
+  freshGame();
   command(VERB_GET, ANCHOR);
-  EXPECT_EQ(output(), "It's not here.\n");
+  EXPECT_EQ(fixture::printed(), "It's not here.\n");
 }
 
 TEST(CarryingTake, MushroomsAreNamedByTheirOwnNoun) {
-  newGame();
+  freshGame();
   game.currentRoom = CHASM_NORTH;
   command(VERB_GET, NOUN_WINE);  // noun 37 is the wine, not object 37
-  EXPECT_EQ(output(), TAKE_THAT);
+  EXPECT_EQ(fixture::printed(), TAKE_THAT);
   EXPECT_EQ(locationOf(MUSHROOMS), CHASM_NORTH);
 
   command(VERB_GET, NOUN_MUSHROOMS);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(locationOf(MUSHROOMS), CARRIED);
   EXPECT_EQ(game.carriedCount, 2);
   EXPECT_EQ(game.redrawPending, 1);
 
   game.redrawPending = 0;
   command(VERB_GET, NOUN_MUSHROOMS);
-  EXPECT_EQ(output(), TAKE_THAT) << "already in hand";
+  EXPECT_EQ(fixture::printed(), TAKE_THAT) << "already in hand";
 
   command(VERB_DROP, NOUN_WINE);
-  EXPECT_EQ(output(), DONT_HAVE) << "DROP WINE is not DROP MUSHROOMS";
+  EXPECT_EQ(fixture::printed(), DONT_HAVE) << "DROP WINE is not DROP MUSHROOMS";
   EXPECT_EQ(locationOf(MUSHROOMS), CARRIED);
 
   game.currentRoom = LAGOON;
   command(VERB_LEAVE, NOUN_MUSHROOMS);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(locationOf(MUSHROOMS), LAGOON);
   EXPECT_EQ(game.carriedCount, 1);
   EXPECT_EQ(game.redrawPending, 1);
 
   game.redrawPending = 0;
   command(VERB_TAKE, NOUN_MUSHROOMS);
-  EXPECT_EQ(output(), "") << "taken wherever they were dropped";
+  EXPECT_EQ(fixture::printed(), "") << "taken wherever they were dropped";
   EXPECT_EQ(locationOf(MUSHROOMS), CARRIED);
 
   game.currentRoom = SHORE;
   placeObject(MUSHROOMS, CHASM_NORTH);
   game.carriedCount = 1;
   command(VERB_GET, NOUN_MUSHROOMS);
-  EXPECT_EQ(output(), TAKE_THAT) << "not here";
+  EXPECT_EQ(fixture::printed(), TAKE_THAT) << "not here";
 }
 
 TEST(CarryingDrop, EveryCarriedThingGoesDownWhereThePlayerStands) {
@@ -323,7 +302,7 @@ TEST(CarryingDrop, EveryCarriedThingGoesDownWhereThePlayerStands) {
   for (int object = FIRST_OBJECT; object <= LAST_OBJECT; ++object) {
     if (object == BOTTLE) continue;  // never simply set down
     for (int verb : verbs) {
-      newGame();
+      freshGame();
       game.currentRoom = 30;  // dark: it makes no difference
       if (!isCarried(object)) {
         placeObject(object, CARRIED);
@@ -333,7 +312,7 @@ TEST(CarryingDrop, EveryCarriedThingGoesDownWhereThePlayerStands) {
       int before = game.carriedCount;
       command(verb, noun);
       std::string context = "verb " + std::to_string(verb) + ", object " + std::to_string(object);
-      EXPECT_EQ(output(), "") << context;
+      EXPECT_EQ(fixture::printed(), "") << context;
       EXPECT_EQ(locationOf(object), 30) << context;
       EXPECT_EQ(game.carriedCount, before - 1) << context;
       EXPECT_EQ(game.redrawPending, 1) << context;
@@ -342,25 +321,25 @@ TEST(CarryingDrop, EveryCarriedThingGoesDownWhereThePlayerStands) {
 }
 
 TEST(CarryingDrop, OnlyWhatIsInHandCanBeDropped) {
-  newGame();
+  freshGame();
   game.currentRoom = PREPARATION_CHAMBER;
   placeObject(ROBE, WORN);
   Snapshot before = snapshot();
   command(VERB_DROP, ROBE);
-  EXPECT_EQ(output(), DONT_HAVE) << "worn";
+  EXPECT_EQ(fixture::printed(), DONT_HAVE) << "worn";
   command(VERB_DROP, TORCH);
-  EXPECT_EQ(output(), DONT_HAVE) << "lying in another room";
+  EXPECT_EQ(fixture::printed(), DONT_HAVE) << "lying in another room";
   command(VERB_DROP, SCUBA_GEAR);
-  EXPECT_EQ(output(), DONT_HAVE) << "not in play";
+  EXPECT_EQ(fixture::printed(), DONT_HAVE) << "not in play";
   command(VERB_PUT, 0);
-  EXPECT_EQ(output(), DONT_HAVE) << "no noun";
+  EXPECT_EQ(fixture::printed(), DONT_HAVE) << "no noun";
   for (int noun = 37; noun <= 45; ++noun) {
     command(VERB_LEAVE, noun);
-    EXPECT_EQ(output(), DONT_HAVE) << "noun " << noun;
+    EXPECT_EQ(fixture::printed(), DONT_HAVE) << "noun " << noun;
   }
   game.currentRoom = INSIDE_HUT;
   command(VERB_DROP, BOTTLE);
-  EXPECT_EQ(output(), DONT_HAVE) << "the bottle lying in the hut";
+  EXPECT_EQ(fixture::printed(), DONT_HAVE) << "the bottle lying in the hut";
   expectUnchanged(before, "refusals");
 }
 
@@ -368,14 +347,14 @@ TEST(CarryingDrop, OnlyWhatIsInHandCanBeDropped) {
 TEST(CarryingDrop, TheMessageFloatsOffOnlyByTheWater) {
   const int verbs[] = {VERB_DROP, VERB_LEAVE, VERB_PUT};
   for (int room = 1; room <= ROOM_COUNT; ++room) {
-    newGame();
+    freshGame();
     game.currentRoom = room;
     placeObject(BOTTLE, CARRIED);
     placeObject(PAPER, NOWHERE);
     renameObject(BOTTLE, "Message in a bottle");
     game.carriedCount = 2;
     command(verbs[room % 3], BOTTLE);
-    std::string printed = output();
+    std::string printed = fixture::printed();
     std::string context = "room " + std::to_string(room);
     EXPECT_EQ(locationOf(BOTTLE), NOWHERE) << context;
     EXPECT_EQ(game.carriedCount, 1) << context;
@@ -400,7 +379,7 @@ TEST(CarryingDrop, TheMessageFloatsOffOnlyByTheWater) {
 }
 
 TEST(CarryingDrop, FloatingOffShowsTheRoomBeforeItsMessage) {
-  newGame();
+  freshGame();
   game.currentRoom = COVE;
   placeObject(DRIFTWOOD, NOWHERE);
   placeObject(BOTTLE, CARRIED);
@@ -408,7 +387,8 @@ TEST(CarryingDrop, FloatingOffShowsTheRoomBeforeItsMessage) {
   renameObject(BOTTLE, "Message in a bottle");
   game.carriedCount = 2;
   command(VERB_DROP, BOTTLE);
-  EXPECT_EQ(output(), handlerTest::litDisplay(COVE, "Scuba gear. ", "South  East  ") + FLOATS_OFF);
+  EXPECT_EQ(fixture::printed(),
+            fixture::litDisplay(COVE, "Scuba gear. ", "South  East  ") + FLOATS_OFF);
 }
 
 TEST(CarryingDrop, NotYetWhileThePaperIsInTheWorld) {
@@ -417,19 +397,19 @@ TEST(CarryingDrop, NotYetWhileThePaperIsInTheWorld) {
   const int paperPlaces[] = {CARRIED, BEACH_EDGE, SHORE, 40};
   for (int paper : paperPlaces) {
     for (const char* name : {"A bottle of wine", "An empty bottle"}) {
-      newGame();
+      freshGame();
       placeObject(BOTTLE, CARRIED);
       placeObject(PAPER, paper);
       renameObject(BOTTLE, name);
       game.carriedCount = paper == CARRIED ? 3 : 2;
       Snapshot before = snapshot();
       command(VERB_DROP, BOTTLE);
-      EXPECT_EQ(output(), "Not yet..\n") << "paper at " << paper << ", " << name;
+      EXPECT_EQ(fixture::printed(), "Not yet..\n") << "paper at " << paper << ", " << name;
       expectUnchanged(before, "not yet");
 
       game.currentRoom = UNDERWATER_CAVE;  // under water, but no sea to float in
       command(VERB_DROP, BOTTLE);
-      EXPECT_EQ(output(), SHATTERS);
+      EXPECT_EQ(fixture::printed(), SHATTERS);
       EXPECT_EQ(locationOf(BOTTLE), NOWHERE);
       EXPECT_EQ(locationOf(PAPER), paper);
       EXPECT_EQ(game.carriedCount, before.carried - 1);
@@ -455,7 +435,7 @@ TEST(CarryingPut, PaperGoesIntoTheEmptyBottleOnly) {
       {"An empty bottle", "TREE", false},
   };
   for (const Case& c : cases) {
-    newGame(std::string(c.answer) + "\n");
+    freshGame(std::string(c.answer) + "\n");
     game.currentRoom = BEACH_EDGE;
     placeObject(BOTTLE, CARRIED);
     placeObject(PAPER, CARRIED);
@@ -465,7 +445,7 @@ TEST(CarryingPut, PaperGoesIntoTheEmptyBottleOnly) {
     command(VERB_PUT, PAPER);
     std::string context = std::string(c.bottle) + " / '" + c.answer + "'";
     if (c.goesIn) {
-      EXPECT_EQ(output(), QUESTION + "\nO.K.\n") << context;
+      EXPECT_EQ(fixture::printed(), QUESTION + "\nO.K.\n") << context;
       EXPECT_EQ(std::string(game.objectName[BOTTLE]), "Message in a bottle") << context;
       EXPECT_EQ(locationOf(PAPER), NOWHERE) << context;
       EXPECT_EQ(locationOf(BOTTLE), CARRIED) << context;
@@ -474,7 +454,7 @@ TEST(CarryingPut, PaperGoesIntoTheEmptyBottleOnly) {
       EXPECT_FALSE(nameIsEmptyBottle());
       EXPECT_FALSE(nameHoldsWine());
     } else {
-      EXPECT_EQ(output(), QUESTION + "\nYou can't...yet.\n") << context;
+      EXPECT_EQ(fixture::printed(), QUESTION + "\nYou can't...yet.\n") << context;
       expectUnchanged(before, context);
     }
   }
@@ -483,70 +463,70 @@ TEST(CarryingPut, PaperGoesIntoTheEmptyBottleOnly) {
 TEST(CarryingPut, OnlyPutWithBothInHandAsks) {
   // DROP and LEAVE never ask: they set the paper down.
   for (int verb : {VERB_DROP, VERB_LEAVE}) {
-    newGame("BOTTLE\n");
+    freshGame("BOTTLE\n");
     placeObject(BOTTLE, CARRIED);
     placeObject(PAPER, CARRIED);
     renameObject(BOTTLE, "An empty bottle");
     game.carriedCount = 3;
     command(verb, PAPER);
-    EXPECT_EQ(output(), "") << "verb " << verb;
+    EXPECT_EQ(fixture::printed(), "") << "verb " << verb;
     EXPECT_EQ(locationOf(PAPER), SHORE);
     EXPECT_EQ(game.carriedCount, 2);
   }
   // PUT PAPER with the bottle elsewhere sets the paper down.
-  newGame("BOTTLE\n");
+  freshGame("BOTTLE\n");
   placeObject(PAPER, CARRIED);
   renameObject(BOTTLE, "An empty bottle");
   game.carriedCount = 2;
   command(VERB_PUT, PAPER);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(locationOf(PAPER), SHORE);
   EXPECT_EQ(game.redrawPending, 1);
   // PUT PAPER with the paper on the floor is not in hand.
-  newGame("BOTTLE\n");
+  freshGame("BOTTLE\n");
   placeObject(BOTTLE, CARRIED);
   renameObject(BOTTLE, "An empty bottle");
   game.carriedCount = 2;
   command(VERB_PUT, PAPER);
-  EXPECT_EQ(output(), DONT_HAVE);
+  EXPECT_EQ(fixture::printed(), DONT_HAVE);
   EXPECT_EQ(locationOf(BOTTLE), CARRIED);
 }
 
 TEST(CarryingPut, OnlyTheAnswerLineIsReadAndNothingBeyondIt) {
   std::string longAnswer = "BOTTLE" + std::string(200, 'X');
-  newGame(longAnswer + "\nnext line\n");
+  freshGame(longAnswer + "\nnext line\n");
   placeObject(BOTTLE, CARRIED);
   placeObject(PAPER, CARRIED);
   renameObject(BOTTLE, "An empty bottle");
   game.carriedCount = 3;
   command(VERB_PUT, PAPER);
-  EXPECT_EQ(output(), QUESTION + "\nO.K.\n");
+  EXPECT_EQ(fixture::printed(), QUESTION + "\nO.K.\n");
   // The rest of the long line is dropped, not kept for the next read.
   ASSERT_TRUE(readAnswer());
   EXPECT_STREQ(answerLine, "NEXT LINE");
 }
 
 TEST(CarryingPut, InputEndingAtTheQuestionChangesNothing) {
-  newGame("");
+  freshGame("");
   placeObject(BOTTLE, CARRIED);
   placeObject(PAPER, CARRIED);
   renameObject(BOTTLE, "An empty bottle");
   game.carriedCount = 3;
   Snapshot before = snapshot();
   command(VERB_PUT, PAPER);
-  EXPECT_EQ(output(), QUESTION);
+  EXPECT_EQ(fixture::printed(), QUESTION);
   expectUnchanged(before, "end of input");
   EXPECT_TRUE(inputEnded());
 }
 
 TEST(CarryingInventory, ListsByObjectNumberAndLeavesOutWornThings) {
-  newGame();
+  freshGame();
   command(VERB_INVENTORY, 0);
-  EXPECT_EQ(output(), "You are carrying:\nA life preserver\n\n");
+  EXPECT_EQ(fixture::printed(), "You are carrying:\nA life preserver\n\n");
 
   placeObject(LIFE_PRESERVER, SHORE);
   command(VERB_INVENTORY, 0);
-  EXPECT_EQ(output(), "You are carrying:\n\n") << "nothing in hand";
+  EXPECT_EQ(fixture::printed(), "You are carrying:\n\n") << "nothing in hand";
 
   placeObject(MUSHROOMS, CARRIED);
   placeObject(KEY, CARRIED);
@@ -555,7 +535,8 @@ TEST(CarryingInventory, ListsByObjectNumberAndLeavesOutWornThings) {
   placeObject(AMULET, WORN);
   renameObject(MATCHBOOK, "An empty matchbook");
   command(VERB_INVENTORY, SHARK);  // the noun is ignored
-  EXPECT_EQ(output(), "You are carrying:\nAn empty matchbook\nA key\nSmall brown mushrooms\n\n");
+  EXPECT_EQ(fixture::printed(),
+            "You are carrying:\nAn empty matchbook\nA key\nSmall brown mushrooms\n\n");
   EXPECT_EQ(game.redrawPending, 0);
 }
 

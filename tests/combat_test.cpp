@@ -13,15 +13,15 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
-#include "tests/ending_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using ending::freshGame;
-using ending::nextLine;
-using ending::printed;
+using fixture::freshGame;
+using fixture::nextLine;
+using fixture::printed;
 
 const std::string kQuestion = "Tell me in one word, with what? ";
 
@@ -192,7 +192,7 @@ void fightWithClock(std::uint32_t clock, int exchanges) {
   std::string typed = "AXE\n";
   for (int i = 0; i < exchanges; ++i) typed += "k\n";
   freshGame(typed + "after\n");
-  ending::clockValue = clock;
+  fixture::clockValue = clock;
   game.currentRoom = GNOME_ROOM;
   game.verb = VERB_KILL;
   game.noun = GNOME;
@@ -205,7 +205,7 @@ void fightWithClock(std::uint32_t clock, int exchanges) {
 // for right after each of them: the player reads every blow, the last one
 // included, before anything goes on.
 void expectKeyAfterEveryExchange(const std::vector<int>& outcomes) {
-  const std::vector<std::size_t> waits = ending::keyWaits;
+  const std::vector<std::size_t> waits = fixture::keyWaits;
   const std::string shown = printed();
   std::string expected = kQuestion + "\n\f";
   std::vector<std::size_t> expectedWaits;
@@ -215,7 +215,7 @@ void expectKeyAfterEveryExchange(const std::vector<int>& outcomes) {
   }
   EXPECT_EQ(shown, expected);
   EXPECT_EQ(waits, expectedWaits);
-  EXPECT_EQ(ending::count(shown, "\f"), 1u) << "the screen is cleared once, at the start";
+  EXPECT_EQ(fixture::count(shown, "\f"), 1u) << "the screen is cleared once, at the start";
   EXPECT_EQ(nextLine(), "after") << "one key per exchange, no more";
 }
 
@@ -263,8 +263,8 @@ TEST(EndingFight, NoKeyIsWaitedForWithoutAFight) {
     if (refusal != 1) carryAxe();
     if (refusal == 2) placeObject(GNOME, NOWHERE);
     doAttack();
-    EXPECT_TRUE(ending::keyWaits.empty()) << "refusal " << refusal;
-    EXPECT_EQ(ending::count(printed(), "\f"), 0u) << "refusal " << refusal;
+    EXPECT_TRUE(fixture::keyWaits.empty()) << "refusal " << refusal;
+    EXPECT_EQ(fixture::count(printed(), "\f"), 0u) << "refusal " << refusal;
     EXPECT_EQ(nextLine(), "after") << "refusal " << refusal;
   }
 }
@@ -313,7 +313,7 @@ void expectWonFight(std::uint32_t clock, const std::vector<int>& outcomes) {
   EXPECT_TRUE(startsWith(fight, fightText(outcomes) + "\n\f")) << fight;
   // Exactly one key per exchange: no key line was read as a command, and the
   // command after them was not eaten as a key.
-  EXPECT_EQ(ending::count(session.output, "You don't know those words"), 0u);
+  EXPECT_EQ(fixture::count(session.output, "You don't know those words"), 0u);
   EXPECT_NE(session.output.find("You are carrying:\nA life preserver\nAn axe\n\n"),
             std::string::npos);
   // The gnome is gone for good, and West leads on.
@@ -364,7 +364,7 @@ void expectLostFight(std::uint32_t clock, const std::vector<int>& outcomes) {
   EXPECT_NE(fight[over - 6], '\n');
   EXPECT_EQ(fight.substr(over - 5, 5), "\n\n\n\n\n");
   EXPECT_NE(fight.find("You are carrying:\nA life preserver\n\n"), std::string::npos);
-  EXPECT_EQ(ending::count(session.output, "You don't know those words"), 0u);
+  EXPECT_EQ(fixture::count(session.output, "You don't know those words"), 0u);
   // The new game has the gnome back and the portal closed.
   EXPECT_EQ(locationOf(GNOME), GNOME_ROOM);
   EXPECT_EQ(game.exits[GNOME_ROOM][WEST - 1], 0);
@@ -390,7 +390,7 @@ TEST(EndingFight, EachFightSeedsFromTheClock) {
                                     "kill gnome\naxe\n" + keys(6) + "n\n",
                                 109);
   const std::string once = fightText({3, 1, 4, 1, 2, 0});
-  EXPECT_EQ(ending::count(session.output, kQuestion + once + "\n\nThe game is over"), 2u);
+  EXPECT_EQ(fixture::count(session.output, kQuestion + once + "\n\nThe game is over"), 2u);
   EXPECT_EQ(game.quitRequested, 1);
 }
 

@@ -9,16 +9,15 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
-#include "tests/action_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using handlerTest::darkDisplay;
-using handlerTest::litDisplay;
-using handlerTest::newGame;
-using handlerTest::output;
+using fixture::darkDisplay;
+using fixture::freshGame;
+using fixture::litDisplay;
 
 const std::string SAILS_IN = "The ship sees the signal fire and sails in.\n\n";
 const std::string HORIZON = "A ship can be seen on the horizon.\n\n";
@@ -30,7 +29,7 @@ const std::string TANKS_OUT = "Your scuba tanks are out of air!\n\n";
 const std::string SHORE_EXITS = "North  South  East  West  ";
 
 TEST(EventsOrder, ShipBirdMatchTorchTanksInOneTurn) {
-  newGame();
+  freshGame();
   game.turn = 50;
   game.currentRoom = QUIET_JUNGLE;
   placeObject(SIGNAL_FIRE, CLIFF_TOP);
@@ -44,8 +43,8 @@ TEST(EventsOrder, ShipBirdMatchTorchTanksInOneTurn) {
   placeObject(SCUBA_GEAR, CARRIED);
   game.carriedCount = 3;
   runTimedEvents();
-  EXPECT_EQ(output(), litDisplay(QUIET_JUNGLE, "Nothing.", "South  East  West  ") + SAILS_IN +
-                          BIRD + MATCH_OUT + TORCH_OUT + TANKS_OUT);
+  EXPECT_EQ(fixture::printed(), litDisplay(QUIET_JUNGLE, "Nothing.", "South  East  West  ") +
+                                    SAILS_IN + BIRD + MATCH_OUT + TORCH_OUT + TANKS_OUT);
   EXPECT_EQ(locationOf(SHIP), SHORE);
   EXPECT_EQ(locationOf(SAILOR), SHORE);
   EXPECT_EQ(game.birdSeen, 1);
@@ -63,19 +62,19 @@ TEST(EventsOrder, ShipBirdMatchTorchTanksInOneTurn) {
 
 TEST(EventsShip, SailsInOnlyOnTurnsFortyToNinetyEight) {
   for (int turn : {1, 39, 40, 41, 97, 98, 99, 128}) {
-    newGame();
+    freshGame();
     game.turn = turn;
     placeObject(SIGNAL_FIRE, CLIFF_TOP);
     runTimedEvents();
     bool comes = turn >= 40 && turn <= 98;
     if (comes) {
       // On the shore the new display already shows them, the ship first.
-      EXPECT_EQ(output(), litDisplay(SHORE, "A ship. A sailor. ", SHORE_EXITS) + SAILS_IN)
+      EXPECT_EQ(fixture::printed(), litDisplay(SHORE, "A ship. A sailor. ", SHORE_EXITS) + SAILS_IN)
           << "turn " << turn;
       EXPECT_EQ(locationOf(SHIP), SHORE) << "turn " << turn;
       EXPECT_EQ(locationOf(SAILOR), SHORE) << "turn " << turn;
     } else {
-      EXPECT_EQ(output(), "") << "turn " << turn;
+      EXPECT_EQ(fixture::printed(), "") << "turn " << turn;
       EXPECT_EQ(locationOf(SHIP), NOWHERE) << "turn " << turn;
       EXPECT_EQ(locationOf(SAILOR), NOWHERE) << "turn " << turn;
     }
@@ -83,12 +82,12 @@ TEST(EventsShip, SailsInOnlyOnTurnsFortyToNinetyEight) {
 }
 
 TEST(EventsShip, ArrivalShowsTheRoomWhereverThePlayerIs) {
-  newGame();
+  freshGame();
   game.turn = 60;
   game.currentRoom = BEDROOM;  // dark, far from the shore
   placeObject(SIGNAL_FIRE, CLIFF_TOP);
   runTimedEvents();
-  EXPECT_EQ(output(), darkDisplay() + SAILS_IN);
+  EXPECT_EQ(fixture::printed(), darkDisplay() + SAILS_IN);
   EXPECT_EQ(locationOf(SHIP), SHORE);
 
   // Once in, the ship never comes again and the horizon stays empty.
@@ -96,77 +95,77 @@ TEST(EventsShip, ArrivalShowsTheRoomWhereverThePlayerIs) {
   for (int turn = 61; turn <= 98; ++turn) {
     game.turn = turn;
     runTimedEvents();
-    EXPECT_EQ(output(), "") << "turn " << turn;
+    EXPECT_EQ(fixture::printed(), "") << "turn " << turn;
   }
 }
 
 TEST(EventsShip, OnlyAFireOnTheCliffTopCallsIt) {
-  newGame();
+  freshGame();
   game.turn = 50;
   placeObject(SIGNAL_FIRE, SHORE);  // a fire anywhere else is not seen
   runTimedEvents();
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(locationOf(SHIP), NOWHERE);
 }
 
 TEST(EventsShip, SeenOnTheHorizonFromTheCliffTopWhileNoFireBurns) {
   for (int turn : {39, 40, 41, 97, 98, 99, 128}) {
-    newGame();
+    freshGame();
     game.turn = turn;
     game.currentRoom = CLIFF_TOP;
     runTimedEvents();
     bool seen = turn >= 40 && turn <= 98;
-    EXPECT_EQ(output(), seen ? HORIZON : "") << "turn " << turn;
+    EXPECT_EQ(fixture::printed(), seen ? HORIZON : "") << "turn " << turn;
     EXPECT_EQ(locationOf(SHIP), NOWHERE);
   }
   // Not from the hill below, nor from the ledge.
   for (int room : {15, static_cast<int>(LEDGE), static_cast<int>(SHORE)}) {
-    newGame();
+    freshGame();
     game.turn = 50;
     game.currentRoom = room;
     runTimedEvents();
-    EXPECT_EQ(output(), "") << "room " << room;
+    EXPECT_EQ(fixture::printed(), "") << "room " << room;
   }
 }
 
 TEST(EventsBird, SpeaksOncePerGameInTheQuietJungle) {
-  newGame();
+  freshGame();
   game.currentRoom = 16;
   runTimedEvents();
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(game.birdSeen, 0);
   game.currentRoom = QUIET_JUNGLE;
   runTimedEvents();
-  EXPECT_EQ(output(), BIRD);
+  EXPECT_EQ(fixture::printed(), BIRD);
   EXPECT_EQ(game.birdSeen, 1);
   runTimedEvents();
-  EXPECT_EQ(output(), "") << "never again";
+  EXPECT_EQ(fixture::printed(), "") << "never again";
   EXPECT_EQ(game.birdSeen, 1);
 }
 
 TEST(EventsMatch, BurnsFiveCountsThenGoesOut) {
-  newGame();
+  freshGame();
   runTimedEvents();
   EXPECT_EQ(game.matchTurns, 0) << "no match burning, nothing counted";
   game.matchLit = 1;
   for (int count = 1; count <= 4; ++count) {
     runTimedEvents();
-    EXPECT_EQ(output(), "") << "count " << count;
+    EXPECT_EQ(fixture::printed(), "") << "count " << count;
     EXPECT_EQ(game.matchTurns, count);
     EXPECT_EQ(game.matchLit, 1);
   }
   runTimedEvents();
-  EXPECT_EQ(output(), MATCH_OUT);
+  EXPECT_EQ(fixture::printed(), MATCH_OUT);
   EXPECT_EQ(game.matchLit, 0);
   EXPECT_EQ(game.matchTurns, 0);
   EXPECT_EQ(game.carriedCount, 1) << "a match is not a thing in hand";
   runTimedEvents();
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
   EXPECT_EQ(game.matchTurns, 0);
 }
 
 TEST(EventsTorch, BurnsOnlyWhileLit) {
-  newGame();
+  freshGame();
   game.torchFuel = 3;
   placeObject(TORCH, CARRIED);
   runTimedEvents();
@@ -175,7 +174,7 @@ TEST(EventsTorch, BurnsOnlyWhileLit) {
   runTimedEvents();
   runTimedEvents();
   EXPECT_EQ(game.torchFuel, 1);
-  EXPECT_EQ(output(), "");
+  EXPECT_EQ(fixture::printed(), "");
 }
 
 // The torch goes out in hand, beside the player, or in another room; only
@@ -187,7 +186,7 @@ TEST(EventsTorch, BurnsOutAndLowersTheCountOnlyWhenCarried) {
   };
   const Case cases[] = {{CARRIED, 3}, {BEDROOM, 2}, {LEDGE, 2}};
   for (const Case& c : cases) {
-    newGame();
+    freshGame();
     game.currentRoom = BEDROOM;
     placeObject(TORCH, c.where);
     placeObject(MATCHBOOK, CARRIED);
@@ -195,7 +194,7 @@ TEST(EventsTorch, BurnsOutAndLowersTheCountOnlyWhenCarried) {
     game.torchLit = 1;
     game.torchFuel = 1;
     runTimedEvents();
-    EXPECT_EQ(output(), TORCH_OUT) << "torch at " << c.where;
+    EXPECT_EQ(fixture::printed(), TORCH_OUT) << "torch at " << c.where;
     EXPECT_EQ(game.torchLit, 0);
     EXPECT_EQ(game.torchFuel, 0);
     EXPECT_EQ(locationOf(TORCH), NOWHERE);
@@ -211,7 +210,7 @@ TEST(EventsTanks, RunOutAndLowerTheCountOnlyWhenCarried) {
   };
   const Case cases[] = {{CARRIED, 3}, {UNDERWATER_CAVE, 2}, {SHORE, 2}};
   for (const Case& c : cases) {
-    newGame();
+    freshGame();
     game.currentRoom = UNDERWATER_CAVE;
     placeObject(SCUBA_GEAR, c.where);
     placeObject(KEY, CARRIED);
@@ -219,17 +218,17 @@ TEST(EventsTanks, RunOutAndLowerTheCountOnlyWhenCarried) {
     game.scubaOn = 1;
     game.scubaAir = 2;
     runTimedEvents();
-    EXPECT_EQ(output(), "") << "one turn of air left";
+    EXPECT_EQ(fixture::printed(), "") << "one turn of air left";
     EXPECT_EQ(game.scubaAir, 1);
     runTimedEvents();
-    EXPECT_EQ(output(), TANKS_OUT) << "gear at " << c.where;
+    EXPECT_EQ(fixture::printed(), TANKS_OUT) << "gear at " << c.where;
     EXPECT_EQ(game.scubaOn, 0);
     EXPECT_EQ(game.scubaAir, 0);
     EXPECT_EQ(locationOf(SCUBA_GEAR), NOWHERE);
     EXPECT_EQ(game.carriedCount, 2) << "gear at " << c.where;
   }
   // Turned off, the tanks keep their air.
-  newGame();
+  freshGame();
   placeObject(SCUBA_GEAR, CARRIED);
   game.scubaAir = 7;
   runTimedEvents();

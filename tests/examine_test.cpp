@@ -2,16 +2,18 @@
 // examining changes (the skeleton's card), and the chest's three states.
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "core/prose.hpp"
-#include "tests/puzzle_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using puzzle::act;
-using puzzle::CLEARED;
-using puzzle::freshGame;
-using puzzle::giveToPlayer;
+using fixture::act;
+using fixture::CLEARED;
+using fixture::freshGame;
+using fixture::giveToPlayer;
 
 std::string examine(int noun) { return act(VERB_EXAMINE, noun); }
 std::string read(int noun) { return act(VERB_READ, noun); }

@@ -14,6 +14,7 @@
 #include "core/game.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "persistence/save_format.hpp"
 #include "persistence/savefile.hpp"
 
 namespace {
@@ -215,11 +216,34 @@ void checkCurrentStep() {
   checkStep(run, run.steps[run.current], captured.substr(run.outputStart));
 }
 
+// What must hold between any two commands of any game: every value where
+// the loader would take it (so that the game can always be saved), and the
+// carried count equal to the things in the hands. "" when all holds.
+std::string brokenInvariant() {
+  if (!isSavableGame(game)) return "the game holds a value that no save can carry";
+  int inHands = 0;
+  for (int object = FIRST_OBJECT; object <= LAST_OBJECT; ++object) {
+    if (game.objectLocation[object] == CARRIED) ++inHands;
+  }
+  if (game.carriedCount != inHands) {
+    return "the carried count is " + std::to_string(game.carriedCount) + " with " +
+           std::to_string(inHands) + " things in the hands";
+  }
+  return "";
+}
+
 // Called whenever the game wants another input line: everything the previous
 // line caused has been printed, and the game waits with its state settled.
 void scriptStepReached() {
   ScriptRun& run = *running;
   checkCurrentStep();
+  if (run.current < run.steps.size()) {
+    const std::string broken = brokenInvariant();
+    if (!broken.empty()) {
+      const Step& step = run.steps[run.current];
+      run.failures.push_back(where(run, step.lineNumber) + broken + " after '" + step.input + "'");
+    }
+  }
   run.current += 1;
   run.outputStart = captured.size();
 }
@@ -250,12 +274,18 @@ Session playSession(const std::string& input, std::uint32_t clock) {
   return session;
 }
 
-std::vector<std::string> runPlayScriptText(const std::string& text, const std::string& name) {
-  ScriptRun run;
-  run.name = name;
-  run.steps.emplace_back();
+namespace {
+
+// A script read into its steps, the lines it types and its clock.
+struct ParsedScript {
+  std::vector<Step> steps;
   std::string input;
   std::uint32_t clock = 1000;
+};
+
+ParsedScript parseScript(const std::string& text) {
+  ParsedScript script;
+  script.steps.emplace_back();
   std::istringstream lines(text);
   std::string line;
   int number = 0;
@@ -268,14 +298,34 @@ std::vector<std::string> runPlayScriptText(const std::string& text, const std::s
       step.input = line.size() > 2 ? line.substr(2) : "";
       step.hasInput = true;
       step.lineNumber = number;
-      run.steps.push_back(step);
-      input += step.input + "\n";
+      script.steps.push_back(step);
+      script.input += step.input + "\n";
     } else if (line.rfind("clock ", 0) == 0) {
-      clock = static_cast<std::uint32_t>(std::stoul(line.substr(6)));
+      script.clock = static_cast<std::uint32_t>(std::stoul(line.substr(6)));
     } else {
-      run.steps.back().checks.emplace_back(number, line);
+      script.steps.back().checks.emplace_back(number, line);
     }
   }
+  return script;
+}
+
+std::string readText(const std::string& path, bool& found) {
+  std::ifstream file(path);
+  found = static_cast<bool>(file);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+std::vector<std::string> runPlayScriptText(const std::string& text, const std::string& name) {
+  ParsedScript script = parseScript(text);
+  ScriptRun run;
+  run.name = name;
+  run.steps = std::move(script.steps);
+  const std::string& input = script.input;
+  const std::uint32_t clock = script.clock;
   std::remove(SAVE_FILE_NAME);  // every script starts without a saved game
   running = &run;
   beforeEachRead = scriptStepReached;
@@ -292,10 +342,15 @@ std::vector<std::string> runPlayScriptText(const std::string& text, const std::s
 }
 
 std::vector<std::string> runPlayScript(const std::string& path) {
-  std::ifstream file(path);
-  if (!file) return {path + ": cannot be read"};
-  std::stringstream text;
-  text << file.rdbuf();
+  bool found = false;
+  const std::string text = readText(path, found);
+  if (!found) return {path + ": cannot be read"};
   std::string name = path.substr(path.find_last_of('/') + 1);
-  return runPlayScriptText(text.str(), name);
+  return runPlayScriptText(text, name);
+}
+
+Session playScriptInput(const std::string& path) {
+  bool found = false;
+  const ParsedScript script = parseScript(readText(path, found));
+  return playSession(script.input, script.clock);
 }

@@ -18,6 +18,9 @@ Session playSession(const std::string& input, std::uint32_t clock = 1000);
 std::vector<std::string> runPlayScript(const std::string& path);
 std::vector<std::string> runPlayScriptText(const std::string& text, const std::string& name);
 
+// Plays the lines a .play file types, with its clock, and none of its checks.
+Session playScriptInput(const std::string& path);
+
 // Splits captured output into lines, dropping the form feeds that stand for
 // cleared screens.
 std::vector<std::string> screenLines(const std::string& output);

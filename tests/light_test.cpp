@@ -8,16 +8,15 @@
 #include "actions/actions.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
-#include "tests/action_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using handlerTest::command;
-using handlerTest::darkDisplay;
-using handlerTest::litDisplay;
-using handlerTest::newGame;
-using handlerTest::output;
+using fixture::command;
+using fixture::darkDisplay;
+using fixture::freshGame;
+using fixture::litDisplay;
 
 const std::string NO_MORE = "You have no more matches.\n";
 const std::string NO_MATCHES = "You don't have matches!\n";
@@ -26,7 +25,7 @@ const std::string CANT_EXTINGUISH = "You can't extinguish that.\n";
 
 // A new game with the matchbook in hand.
 void newGameWithMatches() {
-  newGame();
+  freshGame();
   placeObject(MATCHBOOK, CARRIED);
   game.carriedCount = 2;
 }
@@ -38,7 +37,7 @@ TEST(LightOrder, NoMatchesLeftComesFirstAndRenamesTheMatchbook) {
   // Wherever the matchbook is: in hand, on the reef, or lost.
   for (int where : {CARRIED, static_cast<int>(WRECK_REEF), NOWHERE}) {
     for (int noun : nouns) {
-      newGame();
+      freshGame();
       game.currentRoom = CLIFF_TOP;
       placeObject(MATCHBOOK, where);
       placeObject(DRIFTWOOD, CLIFF_TOP);
@@ -46,7 +45,7 @@ TEST(LightOrder, NoMatchesLeftComesFirstAndRenamesTheMatchbook) {
       game.matchesLeft = 0;
       EXPECT_EQ(matchbookName(), "A book of waterproof matches") << "not renamed before";
       command(VERB_LIGHT, noun);
-      EXPECT_EQ(output(), NO_MORE) << "noun " << noun << ", matchbook at " << where;
+      EXPECT_EQ(fixture::printed(), NO_MORE) << "noun " << noun << ", matchbook at " << where;
       EXPECT_EQ(matchbookName(), "An empty matchbook");
       EXPECT_EQ(game.matchesLeft, 0);
       EXPECT_EQ(game.matchLit, 0);
@@ -62,13 +61,13 @@ TEST(LightOrder, NoMatchbookInHandComesBeforeTheNoun) {
   const int nouns[] = {MATCHBOOK, TORCH, DRIFTWOOD, ROPE, SIGNAL_FIRE, 0};
   for (int where : {static_cast<int>(CLIFF_TOP), static_cast<int>(WRECK_REEF), NOWHERE}) {
     for (int noun : nouns) {
-      newGame();
+      freshGame();
       game.currentRoom = CLIFF_TOP;
       placeObject(MATCHBOOK, where);
       placeObject(DRIFTWOOD, CLIFF_TOP);
       placeObject(TORCH, CARRIED);
       command(VERB_LIGHT, noun);
-      EXPECT_EQ(output(), NO_MATCHES) << "noun " << noun << ", matchbook at " << where;
+      EXPECT_EQ(fixture::printed(), NO_MATCHES) << "noun " << noun << ", matchbook at " << where;
       EXPECT_EQ(game.matchesLeft, 20);
       EXPECT_EQ(locationOf(SIGNAL_FIRE), NOWHERE);
       EXPECT_EQ(game.torchLit, 0);
@@ -81,7 +80,8 @@ TEST(LightMatch, LightsTheRoomThenFlaresUp) {
   newGameWithMatches();
   game.currentRoom = BEDROOM;
   command(VERB_LIGHT, MATCHBOOK);
-  EXPECT_EQ(output(), litDisplay(BEDROOM, "Nothing.", "North  West  ") + "The match flares up.\n");
+  EXPECT_EQ(fixture::printed(),
+            litDisplay(BEDROOM, "Nothing.", "North  West  ") + "The match flares up.\n");
   EXPECT_EQ(game.matchesLeft, 19);
   EXPECT_EQ(game.matchLit, 1);
   EXPECT_EQ(game.matchTurns, 0);
@@ -90,7 +90,8 @@ TEST(LightMatch, LightsTheRoomThenFlaresUp) {
   // A second match while the first burns does not start the count again.
   game.matchTurns = 3;
   command(VERB_LIGHT, MATCHBOOK);
-  EXPECT_EQ(output(), litDisplay(BEDROOM, "Nothing.", "North  West  ") + "The match flares up.\n");
+  EXPECT_EQ(fixture::printed(),
+            litDisplay(BEDROOM, "Nothing.", "North  West  ") + "The match flares up.\n");
   EXPECT_EQ(game.matchesLeft, 18);
   EXPECT_EQ(game.matchTurns, 3);
 }
@@ -98,10 +99,10 @@ TEST(LightMatch, LightsTheRoomThenFlaresUp) {
 TEST(LightMatch, AMatchbookOnThePlayerCountsWhateverItsCode) {
   // Only a code that is not negative means the matchbook is not on the
   // player; it is never worn in play, but worn would do.
-  newGame();
+  freshGame();
   placeObject(MATCHBOOK, WORN);
   command(VERB_LIGHT, MATCHBOOK);
-  EXPECT_EQ(output(),
+  EXPECT_EQ(fixture::printed(),
             litDisplay(SHORE, "Nothing.", "North  South  East  West  ") + "The match flares up.\n");
   EXPECT_EQ(game.matchesLeft, 19);
 }
@@ -110,15 +111,15 @@ TEST(LightMatch, TwentyMatchesThenAnEmptyMatchbook) {
   newGameWithMatches();
   for (int i = 0; i < 20; ++i) {
     command(VERB_LIGHT, MATCHBOOK);
-    output();
+    fixture::printed();
   }
   EXPECT_EQ(game.matchesLeft, 0);
   EXPECT_EQ(matchbookName(), "A book of waterproof matches");
   command(VERB_LIGHT, MATCHBOOK);
-  EXPECT_EQ(output(), NO_MORE);
+  EXPECT_EQ(fixture::printed(), NO_MORE);
   EXPECT_EQ(game.matchesLeft, 0);
   command(VERB_INVENTORY, 0);
-  EXPECT_EQ(output(), "You are carrying:\nAn empty matchbook\nA life preserver\n\n");
+  EXPECT_EQ(fixture::printed(), "You are carrying:\nAn empty matchbook\nA life preserver\n\n");
 }
 
 TEST(LightMatch, TheLastMatchLightsTheTorch) {
@@ -129,9 +130,9 @@ TEST(LightMatch, TheLastMatchLightsTheTorch) {
   command(VERB_LIGHT, TORCH);
   EXPECT_EQ(game.torchLit, 1);
   EXPECT_EQ(game.matchesLeft, 0);
-  output();
+  fixture::printed();
   command(VERB_LIGHT, MATCHBOOK);
-  EXPECT_EQ(output(), NO_MORE);
+  EXPECT_EQ(fixture::printed(), NO_MORE);
 }
 
 TEST(LightDriftwood, EachTestInTurn) {
@@ -139,19 +140,19 @@ TEST(LightDriftwood, EachTestInTurn) {
   newGameWithMatches();
   game.currentRoom = COVE;
   command(VERB_LIGHT, DRIFTWOOD);
-  EXPECT_EQ(output(), "Not here!\n");
+  EXPECT_EQ(fixture::printed(), "Not here!\n");
   EXPECT_EQ(locationOf(DRIFTWOOD), COVE);
 
   // On the cliff top with the wood still in the cove.
   game.currentRoom = CLIFF_TOP;
   command(VERB_LIGHT, DRIFTWOOD);
-  EXPECT_EQ(output(), "You don't have the wood here.\n");
+  EXPECT_EQ(fixture::printed(), "You don't have the wood here.\n");
 
   // With the wood in hand.
   placeObject(DRIFTWOOD, CARRIED);
   game.carriedCount = 3;
   command(VERB_LIGHT, DRIFTWOOD);
-  EXPECT_EQ(output(), "Put the wood down before you light it!\n");
+  EXPECT_EQ(fixture::printed(), "Put the wood down before you light it!\n");
   EXPECT_EQ(locationOf(DRIFTWOOD), CARRIED);
   EXPECT_EQ(locationOf(SIGNAL_FIRE), NOWHERE);
 
@@ -159,7 +160,7 @@ TEST(LightDriftwood, EachTestInTurn) {
   placeObject(DRIFTWOOD, CLIFF_TOP);
   game.carriedCount = 2;
   command(VERB_LIGHT, DRIFTWOOD);
-  EXPECT_EQ(output(),
+  EXPECT_EQ(fixture::printed(),
             litDisplay(CLIFF_TOP, "A burning signal fire. ", "Down  ") + "The fire is lit.\n");
   EXPECT_EQ(locationOf(SIGNAL_FIRE), CLIFF_TOP);
   EXPECT_EQ(locationOf(DRIFTWOOD), NOWHERE);
@@ -170,14 +171,14 @@ TEST(LightDriftwood, EachTestInTurn) {
 
   // Burning already, wherever the wood might be.
   command(VERB_LIGHT, DRIFTWOOD);
-  EXPECT_EQ(output(), "You can't light a fire that is already burning!\n");
+  EXPECT_EQ(fixture::printed(), "You can't light a fire that is already burning!\n");
   placeObject(DRIFTWOOD, CARRIED);
   command(VERB_LIGHT, DRIFTWOOD);
-  EXPECT_EQ(output(), "You can't light a fire that is already burning!\n");
+  EXPECT_EQ(fixture::printed(), "You can't light a fire that is already burning!\n");
 
   // The fire is not named by its own noun.
   command(VERB_LIGHT, SIGNAL_FIRE);
-  EXPECT_EQ(output(), CANT_LIGHT);
+  EXPECT_EQ(fixture::printed(), CANT_LIGHT);
 }
 
 TEST(LightTorch, EachTestInTurn) {
@@ -187,21 +188,21 @@ TEST(LightTorch, EachTestInTurn) {
   placeObject(TORCH, LEDGE);
   game.torchLit = 1;
   command(VERB_LIGHT, TORCH);
-  EXPECT_EQ(output(), "It's already lit!\n");
+  EXPECT_EQ(fixture::printed(), "It's already lit!\n");
   EXPECT_EQ(game.matchesLeft, 20);
 
   // Unlit and not in hand, even lying right here.
   game.torchLit = 0;
   placeObject(TORCH, BEDROOM);
   command(VERB_LIGHT, TORCH);
-  EXPECT_EQ(output(), "You don't have it.\n");
+  EXPECT_EQ(fixture::printed(), "You don't have it.\n");
   EXPECT_EQ(game.torchLit, 0);
 
   // In hand: uses a match, keeps its fuel, shows the room lit.
   placeObject(TORCH, CARRIED);
   game.torchFuel = 17;
   command(VERB_LIGHT, TORCH);
-  EXPECT_EQ(output(), litDisplay(BEDROOM, "Nothing.", "North  West  ") + "It's lit.\n");
+  EXPECT_EQ(fixture::printed(), litDisplay(BEDROOM, "Nothing.", "North  West  ") + "It's lit.\n");
   EXPECT_EQ(game.torchLit, 1);
   EXPECT_EQ(game.matchesLeft, 19);
   EXPECT_EQ(game.torchFuel, 17);
@@ -216,7 +217,7 @@ TEST(LightOther, AnythingElseCannotBeLit) {
     game.currentRoom = CLIFF_TOP;
     placeObject(SIGNAL_FIRE, CLIFF_TOP);
     command(VERB_LIGHT, noun);
-    EXPECT_EQ(output(), CANT_LIGHT) << "noun " << noun;
+    EXPECT_EQ(fixture::printed(), CANT_LIGHT) << "noun " << noun;
     EXPECT_EQ(game.matchesLeft, 20);
   }
 }
@@ -225,43 +226,43 @@ TEST(Extinguish, EachTestInTurn) {
   // Only the torch can be put out, whatever burns.
   const int nouns[] = {MATCHBOOK, SIGNAL_FIRE, DRIFTWOOD, 0};
   for (int noun : nouns) {
-    newGame();
+    freshGame();
     placeObject(TORCH, CARRIED);
     game.torchLit = 1;
     game.matchLit = 1;
     command(VERB_EXTINGUISH, noun);
-    EXPECT_EQ(output(), CANT_EXTINGUISH) << "noun " << noun;
+    EXPECT_EQ(fixture::printed(), CANT_EXTINGUISH) << "noun " << noun;
     EXPECT_EQ(game.torchLit, 1);
     EXPECT_EQ(game.matchLit, 1);
   }
 
   // A burning torch lying in the room must be picked up first.
-  newGame();
+  freshGame();
   game.currentRoom = BEDROOM;
   placeObject(TORCH, BEDROOM);
   game.torchLit = 1;
   command(VERB_EXTINGUISH, TORCH);
-  EXPECT_EQ(output(), "You don't have the torch.\n");
+  EXPECT_EQ(fixture::printed(), "You don't have the torch.\n");
   EXPECT_EQ(game.torchLit, 1);
 
   // In hand, in the dark: the room goes dark, then the message.
   placeObject(TORCH, CARRIED);
   game.torchFuel = 12;
   command(VERB_EXTINGUISH, TORCH);
-  EXPECT_EQ(output(), darkDisplay() + "The torch is extinguished.\n");
+  EXPECT_EQ(fixture::printed(), darkDisplay() + "The torch is extinguished.\n");
   EXPECT_EQ(game.torchLit, 0);
   EXPECT_EQ(game.torchFuel, 12);
   EXPECT_EQ(locationOf(TORCH), CARRIED);
   EXPECT_EQ(game.redrawPending, 0);
 
   command(VERB_EXTINGUISH, TORCH);
-  EXPECT_EQ(output(), "It's already extinguished.\n");
+  EXPECT_EQ(fixture::printed(), "It's already extinguished.\n");
 
   // With a match burning the room stays lit.
   game.torchLit = 1;
   game.matchLit = 1;
   command(VERB_EXTINGUISH, TORCH);
-  EXPECT_EQ(output(),
+  EXPECT_EQ(fixture::printed(),
             litDisplay(BEDROOM, "Nothing.", "North  West  ") + "The torch is extinguished.\n");
   EXPECT_EQ(game.matchLit, 1);
 }

@@ -12,15 +12,15 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
-#include "tests/ending_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using ending::freshGame;
-using ending::nextLine;
-using ending::printed;
+using fixture::freshGame;
+using fixture::nextLine;
+using fixture::printed;
 
 const std::string kWelcome =
     "The sailor chuckles and says \"Welcome aboard mate!\"\n"
@@ -44,7 +44,7 @@ void readyToSail(int noun = GOLD) {
 
 // A refusal: its one line, nothing read, nothing cleared, nothing changed.
 void expectRefusal(const std::string& message) {
-  const bool waited = !ending::keyWaits.empty();
+  const bool waited = !fixture::keyWaits.empty();
   EXPECT_EQ(printed(), message);
   EXPECT_FALSE(waited);
   EXPECT_EQ(nextLine(), "k");
@@ -90,7 +90,7 @@ TEST(EndingGive, TheGoldNotYet) {
 // A win: the whole ending at once, then exactly one key, waited for only
 // after all of it has been handed to the screen.
 void expectWin(const std::string& passages) {
-  const std::vector<std::size_t> waits = ending::keyWaits;
+  const std::vector<std::size_t> waits = fixture::keyWaits;
   const std::string shown = printed();
   EXPECT_EQ(shown, "\f" + kWelcome + passages + kCongratulation);
   EXPECT_EQ(waits, std::vector<std::size_t>{shown.size()});
@@ -144,8 +144,8 @@ TEST(EndingGive, InputEndingAtTheLastKey) {
 // loop's blank line and the play-again question.
 
 std::string endingOf(const std::string& script) {
-  const ending::Script typed = ending::readScript(script);
-  const Session session = playSession(typed.input, typed.clock);
+  const Session session =
+      playScriptInput(std::string(TIDEWRACK_SOURCE_DIR) + "/tests/scripts/" + script);
   const std::string congratulation = "CONGRATULATIONS, YOU HAVE SOLVED THE ADVENTURE!\n";
   const auto won = session.output.find(congratulation);
   if (won == std::string::npos) return "";

@@ -4,18 +4,20 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/prose.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
-#include "tests/puzzle_fixture.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using puzzle::act;
-using puzzle::CLEARED;
-using puzzle::freshGame;
-using puzzle::giveToPlayer;
-using puzzle::unreadLine;
+using fixture::act;
+using fixture::CLEARED;
+using fixture::freshGame;
+using fixture::giveToPlayer;
+using fixture::nextLine;
 
 const char* const POUR_QUESTION = "Tell me, in what word, in or on what?  ";
 const char* const SPILLED =
@@ -46,7 +48,7 @@ TEST(PuzzlePour, OnlyTheWine) {
   atTheAltarWithTheWine();
   EXPECT_EQ(act(VERB_POUR, BOTTLE, "goblet\n"), "You can't pour that!\n");
   EXPECT_EQ(act(VERB_POUR, 0, "goblet\n"), "You can't pour that!\n");
-  EXPECT_EQ(unreadLine(), "goblet") << "no question was asked";
+  EXPECT_EQ(nextLine(), "goblet") << "no question was asked";
   EXPECT_EQ(name(BOTTLE), "A bottle of wine");
 }
 
@@ -67,7 +69,7 @@ TEST(PuzzlePour, NoWineInAnEmptyBottleOrTheMessage) {
   atTheAltarWithTheWine();
   renameObject(BOTTLE, "An empty bottle");
   EXPECT_EQ(act(VERB_POUR, NOUN_WINE, "goblet\n"), "You have no wine.\n");
-  EXPECT_EQ(unreadLine(), "goblet");
+  EXPECT_EQ(nextLine(), "goblet");
   renameObject(BOTTLE, "Message in a bottle");
   EXPECT_EQ(act(VERB_POUR, NOUN_WINE, "goblet\n"), "You have no wine.\n");
   EXPECT_EQ(name(BOTTLE), "Message in a bottle");
@@ -82,7 +84,7 @@ TEST(PuzzlePour, SpillsOutsideThePrayerRoom) {
     game.currentRoom = room;
     giveToPlayer(BOTTLE);
     EXPECT_EQ(act(VERB_POUR, NOUN_WINE, "goblet\n"), SPILLED);
-    EXPECT_EQ(unreadLine(), "goblet") << "no question outside the prayer room";
+    EXPECT_EQ(nextLine(), "goblet") << "no question outside the prayer room";
     EXPECT_EQ(name(BOTTLE), "An empty bottle");
     EXPECT_EQ(locationOf(BOTTLE), CARRIED);
     EXPECT_EQ(game.carriedCount, 2);
@@ -147,7 +149,7 @@ TEST(PuzzlePour, OverlongAnswerIsJudgedByItsStart) {
   const std::string answer = "goblet" + std::string(200, 'x') + "\n";
   act(VERB_POUR, NOUN_WINE, answer + "next\n");
   EXPECT_EQ(name(GOBLET), "A goblet full of wine");
-  EXPECT_EQ(unreadLine(), "next") << "the rest of the long answer is dropped, not read again";
+  EXPECT_EQ(nextLine(), "next") << "the rest of the long answer is dropped, not read again";
 }
 
 // ---------------------------------------------------------------------------

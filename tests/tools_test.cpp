@@ -3,16 +3,18 @@
 #include <initializer_list>
 #include <string>
 
-#include "tests/puzzle_fixture.hpp"
+#include <gtest/gtest.h>
+
+#include "tests/game_fixture.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using puzzle::act;
-using puzzle::CLEARED;
-using puzzle::freshGame;
-using puzzle::giveToPlayer;
-using puzzle::unreadLine;
+using fixture::act;
+using fixture::CLEARED;
+using fixture::freshGame;
+using fixture::giveToPlayer;
+using fixture::nextLine;
 
 const char* const ON_OR_OFF = "On or off? ";
 const char* const AT_WHAT = "Tell me in one word, at what? ";
@@ -55,7 +57,7 @@ TEST(PuzzleTurn, OnlyTheScubaTanks) {
   withTheTanks(0);
   EXPECT_EQ(act(VERB_TURN, TORCH, "on\n"), "You can't turn that!\n");
   EXPECT_EQ(act(VERB_TURN, 0, "on\n"), "You can't turn that!\n");
-  EXPECT_EQ(unreadLine(), "on") << "no question was asked";
+  EXPECT_EQ(nextLine(), "on") << "no question was asked";
   EXPECT_EQ(game.scubaOn, 0);
 }
 
@@ -63,7 +65,7 @@ TEST(PuzzleTurn, TanksMustBeInHand) {
   freshGame();
   placeObject(SCUBA_GEAR, SHORE);  // lying here
   EXPECT_EQ(act(VERB_TURN, SCUBA_GEAR, "on\n"), "You don't have the scuba tanks.\n");
-  EXPECT_EQ(unreadLine(), "on");
+  EXPECT_EQ(nextLine(), "on");
   placeObject(SCUBA_GEAR, NOWHERE);  // not yet washed up, or used up
   EXPECT_EQ(act(VERB_TURN, SCUBA_GEAR, "on\n"), "You don't have the scuba tanks.\n");
   EXPECT_EQ(game.scubaOn, 0);
@@ -139,7 +141,7 @@ TEST(PuzzleThrowAxe, NeedsTheAxeInHand) {
   game.currentRoom = GNOME_ROOM;
   placeObject(AXE, GNOME_ROOM);
   EXPECT_EQ(act(VERB_THROW, AXE, "gnome\n"), "You don't have the axe.\n");
-  EXPECT_EQ(unreadLine(), "gnome") << "no question was asked";
+  EXPECT_EQ(nextLine(), "gnome") << "no question was asked";
   EXPECT_EQ(locationOf(AXE), GNOME_ROOM);
   EXPECT_EQ(locationOf(GNOME), GNOME_ROOM);
 }
@@ -209,7 +211,7 @@ TEST(PuzzleThrowAxe, ShattersTheClosetDoor) {
     EXPECT_EQ(locationOf(CLOSET), LOCKSMITH);
     // Gone for good.
     EXPECT_EQ(act(VERB_THROW, AXE, "closet\n"), "You don't have the axe.\n");
-    EXPECT_EQ(unreadLine(), "closet");
+    EXPECT_EQ(nextLine(), "closet");
   }
 }
 
@@ -256,7 +258,7 @@ TEST(PuzzleTie, OnlyTheRope) {
   withRopeAndAnchor();
   EXPECT_EQ(act(VERB_TIE, ANCHOR, "rope\n"), "You can't tie that to anything.\n");
   EXPECT_EQ(act(VERB_TIE, 0, "rope\n"), "You can't tie that to anything.\n");
-  EXPECT_EQ(unreadLine(), "rope");
+  EXPECT_EQ(nextLine(), "rope");
   EXPECT_EQ(locationOf(ANCHOR), CARRIED);
 }
 
@@ -265,7 +267,7 @@ TEST(PuzzleTie, NeedsTheRopeInHand) {
   game.currentRoom = 25;  // where the rope lies
   giveToPlayer(ANCHOR);
   EXPECT_EQ(act(VERB_TIE, ROPE, "anchor\n"), "You don't have the rope.\n");
-  EXPECT_EQ(unreadLine(), "anchor");
+  EXPECT_EQ(nextLine(), "anchor");
   EXPECT_EQ(name(ROPE), "Some rope");
 }
 
@@ -398,7 +400,7 @@ TEST(PuzzleThrowRope, BridgesTheChasmByEitherName) {
 
     // The far side shows the other end of the rope.
     game.currentRoom = CHASM_NORTH;
-    puzzle::connect("");
+    fixture::type("");
     describeRoom();
     const std::string shown = scripted::take();
     EXPECT_NE(shown.find("\nYou see: A rope going from a tree across a chasm. "

@@ -12,13 +12,13 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
-#include "tests/ending_fixture.hpp"
+#include "tests/game_fixture.hpp"
 #include "tests/scene.hpp"
 
 namespace {
 
-using ending::freshGame;
-using ending::printed;
+using fixture::freshGame;
+using fixture::printed;
 
 enum class Draw { LowMiss, Hit, HighMiss };
 

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Style and structure: every source file as clang-format writes it, no
+# clang-tidy finding in the game's own code (the checks in .clang-tidy), and
+# every include pointing down the layers:
+#   app/ -> actions/, persistence/ -> parser/ -> core/ -> console/
+# (actions/ may use parser/; persistence/ uses core/ and console/ only).
+# Uses the compile commands of the test build, which the README's test
+# command has made; installs clang-format and clang-tidy when missing.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+if ! command -v clang-format >/dev/null || ! command -v run-clang-tidy >/dev/null; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-format clang-tidy
+fi
+
+echo "-- clang-format"
+git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
+echo "-- layers"
+allowed_for() {
+  case "$1" in
+    console) echo "console" ;;
+    core) echo "console core" ;;
+    parser) echo "console core parser" ;;
+    actions) echo "console core parser actions" ;;
+    persistence) echo "console core persistence" ;;
+    app) echo "console core parser actions persistence app" ;;
+  esac
+}
+wrong=0
+for layer in console core parser actions persistence app; do
+  allowed=" $(allowed_for "$layer") "
+  while IFS=: read -r file _ included; do
+    folder="${included#*\"}"
+    folder="${folder%%/*}"
+    case "$allowed" in
+      *" $folder "*) ;;
+      *)
+        echo "$file includes $included: $layer/ may use only $allowed"
+        wrong=1
+        ;;
+    esac
+  done < <(grep -Hn '^#include "' "$layer"/*.cpp "$layer"/*.hpp 2>/dev/null || true)
+done
+[ "$wrong" -eq 0 ]
+
+echo "-- clang-tidy"
+build=build/test
+[ -f "$build/compile_commands.json" ] || cmake --preset test >/dev/null
+run-clang-tidy -p "$build" -j "$(nproc)" -quiet \
+  "$(pwd)/(core|parser|actions|persistence|console|app)/.*\.cpp$" >"$build/clang-tidy.log" 2>&1 ||
+  {
+    grep -E 'warning:|error:' "$build/clang-tidy.log" | sort -u | head -n 40
+    exit 1
+  }
+echo "style: clean"
