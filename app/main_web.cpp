@@ -29,7 +29,7 @@ int playOnPage() {
   frontEnd.write = webWrite;
   frontEnd.clock = webClock;
   frontEnd.remember = webRemember;
-  frontEnd.readFile = webReadFile;
+  frontEnd.readFile = readDiskFile;  // in the folder the browser keeps
   frontEnd.replaceFile = webReplaceFile;
   setFrontEnd(frontEnd);
   const int status = runProgram();

@@ -108,11 +108,6 @@ std::uint32_t webClock() { return pageClock(); }
 
 void webRemember(const char* line) { pageRemember(line); }
 
-// The files are those of the kept folder, read and written as on the desktop.
-long webReadFile(const char* name, char* buffer, std::size_t capacity) {
-  return readDiskFile(name, buffer, capacity);
-}
-
 bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
   // Without the browser's storage nothing would outlast the page: no save.
   if (!storageKept) return false;

@@ -9,8 +9,8 @@
 
 // Mounts the browser's storage on the working folder and waits until the
 // files kept there (the saved game) are read in. False when the browser
-// keeps no storage for the page: the game is then played without saves
-// that outlive the page.
+// keeps no storage for the page: SAVE then says that the game could not be
+// saved, and LOAD finds no saved game.
 bool openWebStorage();
 
 void webClear();
@@ -21,12 +21,13 @@ void webWrite(const char* text, std::size_t length);
 std::uint32_t webClock();
 void webRemember(const char* line);
 
-// The saved game in the browser's storage: read like a file of the working
-// folder, and replaced the way the desktop replaces it (a new file written
-// beside the old one, flushed and renamed over it), then made to last by
-// writing the folder back to the browser's storage. When that last step
-// fails the old save is put back, here and there, and the answer is false.
-long webReadFile(const char* name, char* buffer, std::size_t capacity);
+// The saved game in the browser's storage. The working folder is the one
+// the browser keeps, so files are read there as on the desktop
+// (readDiskFile); a save replaces its file the way the desktop does (written
+// beside the old one, flushed, renamed over it), and then the folder is
+// written back to the browser's storage. When that last step fails the old
+// save is put back, and the answer is false. Without the browser's storage
+// nothing is saved.
 bool webReplaceFile(const char* name, const char* bytes, std::size_t length);
 
 // Tells the page that the program has ended, with its status.
