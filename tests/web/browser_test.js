@@ -351,8 +351,8 @@ async function main() {
     await chooser.setFiles(upload);
     await page.waitForFunction(() => /LOAD/.test(document.getElementById('status').textContent));
     await page.locator('.xterm-helper-textarea').focus();
-    await page.keyboard.press('Enter');  // another game
-    await page.waitForURL(site.url);
+    // Enter starts another game: the page is loaded again.
+    await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
     await waitForText('by Tobias Wrenfield');
     await watchReads();
     await pressKey('x');
@@ -377,6 +377,9 @@ async function main() {
     await page.waitForFunction(() => /web server/.test(document.getElementById('status').textContent));
 
     console.log('browser: a whole game won, saved, reloaded, loaded, downloaded and uploaded');
+  } catch (error) {
+    await showFailure(error);
+    throw error;
   } finally {
     await browser.close();
     await site.close();
@@ -384,8 +387,22 @@ async function main() {
   }
 }
 
-main().then(() => process.exit(0), error => {
+// On a failure: what the terminal showed, and a screenshot beside the others.
+let failureShown = false;
+async function showFailure(error) {
   console.error(error);
-  const shot = page ? page.screenshot({ path: path.join(artifacts, 'failure.png') }) : null;
-  Promise.resolve(shot).catch(() => {}).finally(() => process.exit(1));
+  failureShown = true;
+  if (!page) return;
+  try {
+    console.error(`the screen:\n${(await screen()).join('\n')}`);
+    console.error(`the lines typed:\n${typed.join('\n')}`);
+    await page.screenshot({ path: path.join(artifacts, 'failure.png') });
+  } catch (ignored) {
+    // the page has gone
+  }
+}
+
+main().then(() => process.exit(0), error => {
+  if (!failureShown) console.error(error);
+  process.exit(1);
 });
