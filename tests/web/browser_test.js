@@ -6,9 +6,12 @@
 // screen, line editing and the history of commands (never of answers), a
 // refused command, SAVE, a reload, LOAD, the downloaded save against the
 // native program's for the same game, the gnome fight (lost fights are
-// taken back with LOAD), the end of the game on the page, and a save made by
-// the native program uploaded and loaded. Screenshots of the title and of a
-// room are kept in the artifacts folder.
+// taken back with LOAD), the end of the game on the page and another game
+// started from it, a save made by the native program uploaded and loaded,
+// and loaded again after the browser was closed and started again; also
+// Tab to the page's buttons, an upload far too large, a refused save, and
+// the page opened as a file. Screenshots of the title and of a room are kept
+// in the artifacts folder.
 //
 //   node browser_test.js --site DIR --native PROGRAM --chromium PATH --artifacts DIR
 'use strict';
@@ -169,7 +172,7 @@ async function main() {
   fs.mkdirSync(artifacts, { recursive: true });
   const site = await serve(siteDir);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewrack-chromium-'));
-  const browser = await chromium.launchPersistentContext(profile, {
+  const launch = () => chromium.launchPersistentContext(profile, {
     executablePath: chromiumPath,
     headless: true,
     acceptDownloads: true,
@@ -177,18 +180,22 @@ async function main() {
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+  let browser = await launch();
   const outside = [];
   const pageErrors = [];
   try {
-    page = browser.pages()[0] || await browser.newPage();
-    page.on('pageerror', error => pageErrors.push(error.message));
-    // The page loads nothing from other hosts.
-    page.on('request', request => {
-      if (!request.url().startsWith(site.url) && !request.url().startsWith('data:') &&
-          !request.url().startsWith('blob:')) {
-        outside.push(request.url());
-      }
-    });
+    const watchPage = async () => {
+      page = browser.pages()[0] || await browser.newPage();
+      page.on('pageerror', error => pageErrors.push(error.message));
+      // The page loads nothing from other hosts.
+      page.on('request', request => {
+        if (!request.url().startsWith(site.url) && !request.url().startsWith('data:') &&
+            !request.url().startsWith('blob:')) {
+          outside.push(request.url());
+        }
+      });
+    };
+    await watchPage();
 
     // The title, in a terminal that a screen reader can follow.
     await openPage(site.url);
@@ -343,7 +350,12 @@ async function main() {
     assert(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')),
            'Shift-Tab goes back to the terminal');
 
-    // A save made by the native program, uploaded, and loaded in a new game.
+    // Enter starts another game: the page is loaded again.
+    await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
+    await waitForText('by Tobias Wrenfield');
+    await watchReads();
+
+    // A save made by the native program, uploaded at the title, and loaded.
     const desktop = playNative(['', 'east', 'north', 'get matches', 'save'], 'upload');
     const upload = path.join(artifacts, 'desktop_save.txt');
     fs.writeFileSync(upload, desktop.save);
@@ -351,16 +363,23 @@ async function main() {
     await chooser.setFiles(upload);
     await page.waitForFunction(() => /LOAD/.test(document.getElementById('status').textContent));
     await page.locator('.xterm-helper-textarea').focus();
-    // Enter starts another game: the page is loaded again.
-    await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
-    await waitForText('by Tobias Wrenfield');
-    await watchReads();
     await pressKey('x');
     lines = (await enter('load')).lines;
     assert(has(lines, 'Game loaded.'), 'the uploaded save was loaded');
     assert(has(lines, 'You see: Wreckage.'), 'the uploaded game is at the wreck');
     lines = (await enter('inventory')).lines;
     assert(has(lines, 'A book of waterproof matches'), 'the uploaded game carries the matches');
+
+    // The browser closed and started again on the same profile: the
+    // uploaded save is still there.
+    await browser.close();
+    browser = await launch();
+    await watchPage();
+    await openPage(site.url);
+    await pressKey('x');
+    lines = (await enter('load')).lines;
+    assert(has(lines, 'Game loaded.'), 'the save outlived the browser');
+    assert(has(lines, 'You see: Wreckage.'), 'the uploaded save was loaded');
 
     // A file far too large to be a saved game is not taken.
     const huge = path.join(artifacts, 'huge_save.txt');
