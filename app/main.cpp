@@ -1,5 +1,6 @@
 // Tidewrack: shipwrecked on a small tropical isle, find a way home.
 #include <csignal>
+#include <cstddef>
 
 #include <unistd.h>
 
@@ -11,8 +12,22 @@
 #include "console/terminal_console.hpp"
 #include "core/game.hpp"
 
+namespace {
+
+// Whatever the game said before a SAVE reaches its reader, or is known to be
+// lost (which stops the program), before the save goes to disk.
+bool replaceAfterOutput(const char* name, const char* bytes, std::size_t length) {
+  writeHeldOutput();
+  return replaceDiskFile(name, bytes, length);
+}
+
+}  // namespace
+
 int main() {
-  std::signal(SIGPIPE, SIG_IGN);  // a closed screen is not worth dying for
+  // A closed screen is an output that failed (see writeStandardOutput), and
+  // a file-size limit is a save that failed: neither kills the game.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   const bool keyboardIsTerminal = ::isatty(STDIN_FILENO) == 1;
   const bool screenIsTerminal = ::isatty(STDOUT_FILENO) == 1;
 
@@ -21,7 +36,8 @@ int main() {
   frontEnd.write = writeStandardOutput;
   frontEnd.clock = systemClock;
   frontEnd.readFile = readDiskFile;
-  frontEnd.replaceFile = replaceDiskFile;
+  frontEnd.replaceFile = replaceAfterOutput;
+  whenOutputLost(closeTerminal);
   if (keyboardIsTerminal && openTerminal()) {
     // Line editing and a history of commands, when the player both types
     // and sees the line on the terminal.

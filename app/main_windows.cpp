@@ -18,6 +18,7 @@ int main() {
   frontEnd.clock = systemClock;
   frontEnd.readFile = readDiskFile;
   frontEnd.replaceFile = replaceDiskFile;
+  whenOutputLost(closeConsole);
   if (keyboardIsConsole() && openConsole()) {
     frontEnd.readKey = consoleReadKey;
     frontEnd.keyWaiting = consoleKeyWaiting;

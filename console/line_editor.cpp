@@ -35,6 +35,9 @@ bool openLineEditor() {
   ::el_set(editor, EL_EDITOR, "emacs");
   // The game's own signal handlers put the terminal back on every way out.
   ::el_set(editor, EL_SIGNAL, 0);
+  // A terminal left non-blocking by the program before the game: a read
+  // that finds no key yet makes it blocking and waits, instead of ending.
+  ::el_set(editor, EL_SAFEREAD, 1);
   ::el_set(editor, EL_PROMPT, currentPrompt);
   // The keys a shell user expects: Ctrl-W rubs out the word before the
   // cursor, Ctrl-U the whole line.

@@ -1,6 +1,7 @@
 #include "console/pipe_console.hpp"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -14,6 +15,26 @@
 namespace {
 
 LineReader pipeInput;
+void (*restoreScreen)() = nullptr;
+// Set once output has failed: whatever the restoring still writes is dropped.
+bool outputLost = false;
+
+// Standard output has failed: the game stops here, as it is.
+[[noreturn]] void stopForLostOutput(int error) {
+  outputLost = true;
+  if (restoreScreen != nullptr) restoreScreen();
+  char message[160] = "tidewrack: the game's output could not be written: ";
+  std::size_t length = std::strlen(message);
+  const char* reason = std::strerror(error);
+  while (*reason != '\0' && length < sizeof message - 2) message[length++] = *reason++;
+  message[length++] = '\n';
+#ifdef _WIN32
+  (void)!::_write(2, message, static_cast<unsigned>(length));
+#else
+  (void)!::write(STDERR_FILENO, message, length);
+#endif
+  std::_Exit(OUTPUT_LOST_STATUS);
+}
 
 #ifndef _WIN32
 // Standard input or output left non-blocking by whoever started the game:
@@ -26,6 +47,8 @@ bool waitUntilReady(int descriptor, short events) {
 #endif
 
 }  // namespace
+
+void whenOutputLost(void (*restore)()) { restoreScreen = restore; }
 
 void connectPipeInput(ByteSource source) { startReader(pipeInput, source); }
 
@@ -60,11 +83,12 @@ std::size_t readStandardInput(char* buffer, std::size_t capacity) {
 }
 
 void writeStandardOutput(const char* text, std::size_t length) {
+  if (outputLost) return;
   while (length > 0) {
     const unsigned chunk = length > 65536 ? 65536U : static_cast<unsigned>(length);
     int wrote = ::_write(1, text, chunk);
     if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return;  // nobody is reading: nothing to be done
+    if (wrote <= 0) stopForLostOutput(wrote < 0 ? errno : EIO);
     text += wrote;
     length -= static_cast<std::size_t>(wrote);
   }
@@ -80,10 +104,11 @@ std::size_t readStandardInput(char* buffer, std::size_t capacity) {
 }
 
 void writeStandardOutput(const char* text, std::size_t length) {
+  if (outputLost) return;
   while (length > 0) {
     ssize_t wrote = ::write(STDOUT_FILENO, text, length);
     if (wrote < 0 && (errno == EINTR || waitUntilReady(STDOUT_FILENO, POLLOUT))) continue;
-    if (wrote <= 0) return;  // nobody is reading: nothing to be done
+    if (wrote <= 0) stopForLostOutput(wrote < 0 ? errno : EIO);
     text += wrote;
     length -= static_cast<std::size_t>(wrote);
   }

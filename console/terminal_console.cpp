@@ -41,6 +41,23 @@ constexpr int FATAL_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int FATAL_COUNT = sizeof FATAL_SIGNALS / sizeof FATAL_SIGNALS[0];
 struct sigaction previousFatal[FATAL_COUNT];
 
+// Every other signal that ends a program unless it is caught (the real-time
+// ones too): the terminal is put back first, then the program ends the way
+// the signal ends it.
+constexpr int ENDING_SIGNALS[] = {
+    SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+    SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGTRAP, SIGSYS,  SIGPIPE,
+#ifdef SIGIO
+    SIGIO,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+};
+
 void waitForInput() {
   pollfd input{STDIN_FILENO, POLLIN, 0};
   ::poll(&input, 1, -1);
@@ -259,10 +276,10 @@ bool openTerminal() {
   if (::tcgetattr(STDIN_FILENO, &snapshot) != 0) return false;
   haveSnapshot = 1;
   startReader(keyboard, readTerminal);
-  installUnlessIgnored(SIGINT, onEndingSignal);
-  installUnlessIgnored(SIGTERM, onEndingSignal);
-  installUnlessIgnored(SIGHUP, onEndingSignal);
-  installUnlessIgnored(SIGQUIT, onEndingSignal);
+  for (int signal : ENDING_SIGNALS) installUnlessIgnored(signal, onEndingSignal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
+    installUnlessIgnored(signal, onEndingSignal);
+  }
   installUnlessIgnored(SIGTSTP, onStopSignal);
   installFatalHandlers();
   return true;

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -419,10 +420,14 @@ struct ProgramRun {
   bool exited = false;  // false: killed by a signal, or by the deadline
   int status = -1;
   std::string output;
+  std::string errors;      // standard error
   std::string savedFiles;  // what the run left in its folder besides its input
 };
 
 enum class Stdin { File, Closed, Folder };
+// A file; a full disk (/dev/full); a pipe the test reads once the game has
+// ended (the pipe holds 64 KiB); a pipe that nobody reads any more.
+enum class Stdout { File, Full, Pipe, ClosedPipe };
 
 // A folder of its own for each run, so that nothing the game writes meets
 // another test; removed afterwards.
@@ -465,20 +470,32 @@ bool reap(pid_t child, int& status) {
   }
 }
 
-ProgramRun runGame(const std::string& input, Stdin from = Stdin::File) {
+// fileLimit, when not 0, limits the size of any file the game writes
+// (ulimit -f).
+ProgramRun runGame(const std::string& input, Stdin from = Stdin::File, Stdout to = Stdout::File,
+                   rlim_t fileLimit = 0) {
   ProgramRun run;
   RunFolder folder;
   if (folder.path().empty()) return run;
   const fs::path inputPath = folder.path() / "input";
   const fs::path outputPath = folder.path() / "output";
+  const fs::path errorsPath = folder.path() / "errors";
   {
     std::ofstream file(inputPath, std::ios::binary);
     file.write(input.data(), static_cast<std::streamsize>(input.size()));
   }
   int in = from == Stdin::Folder ? ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY)
                                  : ::open(inputPath.c_str(), O_RDONLY);
-  int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (in < 0 || out < 0) return run;
+  int pipeEnds[2] = {-1, -1};
+  int out = -1;
+  if (to == Stdout::File) out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (to == Stdout::Full) out = ::open("/dev/full", O_WRONLY);
+  if ((to == Stdout::Pipe || to == Stdout::ClosedPipe) && ::pipe(pipeEnds) == 0) {
+    out = pipeEnds[1];
+    if (to == Stdout::ClosedPipe) ::close(pipeEnds[0]);
+  }
+  int errors = ::open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (in < 0 || out < 0 || errors < 0) return run;
   pid_t child = ::fork();
   if (child == 0) {
     if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
@@ -488,23 +505,42 @@ ProgramRun runGame(const std::string& input, Stdin from = Stdin::File) {
       ::dup2(in, STDIN_FILENO);
     }
     ::dup2(out, STDOUT_FILENO);
+    ::dup2(errors, STDERR_FILENO);
     ::close(in);
     ::close(out);
+    ::close(errors);
+    if (to == Stdout::Pipe) ::close(pipeEnds[0]);
+    ::signal(SIGPIPE, SIG_DFL);  // as a shell starts a program
+    if (fileLimit != 0) {
+      const rlimit limit{fileLimit, fileLimit};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
+    }
     ::execl(TIDEWRACK_BINARY, "tidewrack", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(in);
   ::close(out);
+  ::close(errors);
   if (child < 0) return run;
   int status = 0;
   if (reap(child, status) && WIFEXITED(status)) {
     run.exited = true;
     run.status = WEXITSTATUS(status);
   }
-  run.output = readFile(outputPath);
+  if (to == Stdout::Pipe) {
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
+      run.output.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipeEnds[0]);
+  } else if (to == Stdout::File) {
+    run.output = readFile(outputPath);
+  }
+  run.errors = readFile(errorsPath);
   for (const auto& entry : fs::directory_iterator(folder.path())) {
     const std::string name = entry.path().filename().string();
-    if (name != "input" && name != "output") run.savedFiles += name + " ";
+    if (name != "input" && name != "output" && name != "errors") run.savedFiles += name + " ";
   }
   return run;
 }
@@ -646,6 +682,19 @@ class PipedGame {
     if (toGame_ >= 0) ::close(toGame_);
     toGame_ = -1;
   }
+  // The reader goes: whatever the game writes from now on fails.
+  void closeOutput() {
+    if (fromGame_ >= 0) ::close(fromGame_);
+    fromGame_ = -1;
+  }
+  // What the game has left in its folder.
+  std::string files() const {
+    std::string names;
+    for (const auto& entry : fs::directory_iterator(folder_.path())) {
+      names += entry.path().filename().string() + " ";
+    }
+    return names;
+  }
 
   // Reads until the output holds this text `times` times; false at the
   // deadline or the end of the output.
@@ -668,7 +717,7 @@ class PipedGame {
 
   // The exit status, once the game has ended of itself; -1 otherwise.
   int finish() {
-    waitFor("\x01 never printed", 1);  // reads to the end of the output
+    if (fromGame_ >= 0) waitFor("\x01 never printed", 1);  // reads to the end of the output
     int status = 0;
     if (!reap(pid_, status)) return -1;
     reaped_ = true;
@@ -711,6 +760,55 @@ TEST(InputToTheProgram, LineEndsSplitAcrossWritesToAPipe) {
   EXPECT_EQ(count(piped.output, shown(COVE)), 1U);
   EXPECT_EQ(count(piped.output, kPrompt), 3U);
   EXPECT_TRUE(endsWith(piped.output, kPrompt + "\n"));
+}
+
+// ---------------------------------------------------------------------------
+// Output that cannot be written: the game stops at once with status 1 and
+// one line on standard error, before anything more is played or saved.
+
+const std::string kLostOutput = "tidewrack: the game's output could not be written: ";
+
+TEST(OutputLost, FullDiskOrClosedPipeStopsTheGameBeforeItSaves) {
+  // A finite script to a full disk; endless commands (`yes save`) to a pipe
+  // whose reader has gone.
+  ProgramRun full = runGame("\nsave\nnorth\n", Stdin::File, Stdout::Full);
+  ASSERT_TRUE(full.exited) << "killed, or still playing at the deadline";
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.errors, kLostOutput + std::strerror(ENOSPC) + "\n");
+  EXPECT_EQ(full.savedFiles, "");
+
+  ProgramRun closed = runGame("\n" + repeat("save\n", 100000), Stdin::File, Stdout::ClosedPipe);
+  ASSERT_TRUE(closed.exited) << "killed, or still playing at the deadline";
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_EQ(closed.errors, kLostOutput + std::strerror(EPIPE) + "\n");
+  EXPECT_EQ(closed.savedFiles, "");
+}
+
+TEST(OutputLost, ReaderGoneWhileTheGameWaitsIsKnownBeforeTheSave) {
+  // The reader takes the first prompt and goes (`| head`); the next
+  // command is SAVE, typed ahead with more commands after it.
+  PipedGame piped;
+  ASSERT_TRUE(piped.started());
+  piped.type("\n");
+  ASSERT_TRUE(piped.waitFor(kPrompt, 1));
+  piped.closeOutput();
+  piped.type("inventory\nsave\nnorth\n");
+  piped.closeInput();
+  EXPECT_EQ(piped.finish(), 1);
+  EXPECT_EQ(piped.files(), "");
+}
+
+// A file-size limit smaller than a save (ulimit -f): SAVE says so, and the
+// game goes on.
+TEST(OutputLost, FileSizeLimitFailsTheSaveAndTheGameGoesOn) {
+  ProgramRun run = runGame("\nsave\ninventory\n", Stdin::File, Stdout::Pipe, 100);
+  ASSERT_TRUE(run.exited) << "killed by the limit";
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(count(run.output, kPrompt + "\nThe game could not be saved.\n\n" + kPrompt +
+                                  "\nYou are carrying:\n"),
+            1U);
+  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(run.savedFiles, "");
 }
 
 }  // namespace

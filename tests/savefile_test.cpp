@@ -4,12 +4,16 @@
 // saved game already there.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -751,6 +755,172 @@ TEST_F(SaveFileTest, GameThatCouldNotLoadBackIsNotSaved) {
   EXPECT_EQ(callSave(), kNotSaved);
   EXPECT_EQ(readFile(kSaveName), freshSaveText());
   EXPECT_EQ(folderEntries(), std::vector<std::string>{kSaveName});
+}
+
+// ---- Saves killed half-way, and files other players share.
+
+// Every name in the folder besides the save: files a save killed between
+// naming its new file and moving it over the old one leaves behind.
+bool onlyLeftoversBesides(const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    if (name == kSaveName) continue;
+    const std::size_t middle = name.size() - kSaveName.size() - 5;
+    if (name.rfind(kSaveName + ".", 0) != 0 || name.size() < kSaveName.size() + 6 ||
+        name.compare(name.size() - 4, 4, ".new") != 0 || middle < 1 || middle > 12) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void makeOld(const std::string& name) {
+  const timeval twoMinutesAgo{::time(nullptr) - 120, 0};
+  const timeval times[2] = {twoMinutesAgo, twoMinutesAgo};
+  ::utimes(name.c_str(), times);
+}
+
+TEST_F(SaveFileTest, SavesKilledHalfWayKeepTheOldSaveAndLeaveNothingForGood) {
+  playIntoTheTemple();
+  const std::string temple = saveTextFor(game);
+  beginGame();
+  const std::string shore = saveTextFor(game);
+  writeFile(kSaveName, temple);
+  // A game saving over and over, killed at moments spread over its saves.
+  for (int kill = 0; kill < 40; ++kill) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (;;) {
+        replaceDiskFile(SAVE_FILE_NAME, shore.data(), shore.size());
+        replaceDiskFile(SAVE_FILE_NAME, temple.data(), temple.size());
+      }
+    }
+    ::usleep(static_cast<useconds_t>(300 + kill * 97 % 1500));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string now = readFile(kSaveName);
+    ASSERT_TRUE(now == temple || now == shore) << "a torn save after kill " << kill;
+  }
+  // What the kills left (if anything) is of one form only; a leftover more
+  // than a minute old goes with the next save, however it was named, and a
+  // younger one may be another game's save under way.
+  ASSERT_TRUE(onlyLeftoversBesides(folderEntries()));
+  for (const std::string& name : folderEntries()) makeOld(name);
+  const std::string earlier = kSaveName + ".48213.new";  // as older versions named it
+  writeFile(earlier, "half a save");
+  makeOld(earlier);
+  const std::string young = kSaveName + ".Zq3xY7pL0aBc.new";
+  writeFile(young, "a save under way");
+  const std::string mine = kSaveName + ".backup";
+  writeFile(mine, "the player's own copy");
+  EXPECT_EQ(callSave(), "Game saved.\n");
+  EXPECT_EQ(readFile(kSaveName), shore);
+  EXPECT_EQ(folderEntries(), (std::vector<std::string>{kSaveName, young, mine}));
+}
+
+// Runs check in a child process as this player: root takes the player's
+// user, group and further groups; anyone else can only be themselves.
+// 0 when the check held, 1 when it failed, 77 when it cannot run here.
+int asPlayer(uid_t user, gid_t group, gid_t otherGroup, bool (*check)()) {
+  const pid_t child = ::fork();
+  if (child < 0) return 77;
+  if (child == 0) {
+    if (::geteuid() == 0) {
+      const gid_t groups[1] = {otherGroup};
+      if (::setgroups(1, groups) != 0 || ::setgid(group) != 0 || ::setuid(user) != 0) ::_exit(77);
+    } else if (::geteuid() != user) {
+      ::_exit(77);
+    }
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 1;
+  return WEXITSTATUS(status);
+}
+
+constexpr uid_t kPlayer = 65534;
+constexpr uid_t kOtherPlayer = 65533;
+constexpr gid_t kSharedGroup = 64999;
+
+bool savesAndLoadsBack() {
+  playIntoTheTemple();
+  const GameState saved = game;
+  if (callSave() != "Game saved.\n") return false;
+  beginGame();
+  const std::string answer = callLoad();
+  return answer.find("Game loaded.\n") != std::string::npos && savedDifference(game, saved).empty();
+}
+
+bool loadsTheTemple() {
+  beginGame();
+  return callLoad().find("Game loaded.\n") != std::string::npos && game.currentRoom == PRAYER_ROOM;
+}
+
+TEST_F(SaveFileTest, SaveNobodyMayReadIsReplacedByOneThePlayerCanLoad) {
+  const uid_t player = ::geteuid() == 0 ? kPlayer : ::geteuid();
+  writeFile(kSaveName, freshSaveText());
+  ASSERT_EQ(::chmod(kSaveName.c_str(), 0), 0);
+  ASSERT_EQ(::chmod(".", 0777), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(kSaveName.c_str(), player, player), 0);
+  }
+  const int result = asPlayer(player, player, player, savesAndLoadsBack);
+  if (result == 77) GTEST_SKIP() << "cannot run as another player here";
+  EXPECT_EQ(result, 0) << "saved, but could not be loaded back";
+  struct stat facts {};
+  ASSERT_EQ(::stat(kSaveName.c_str(), &facts), 0);
+  EXPECT_EQ(facts.st_mode & 0777, 0400u) << "readable by the player, otherwise as it was";
+}
+
+TEST_F(SaveFileTest, SharedSaveKeepsItsGroupAndModeForTheOtherPlayer) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to set up two players sharing a group";
+  // A shared folder and a save of the other player's, both of the group.
+  ASSERT_EQ(::chown(".", 0, kSharedGroup), 0);
+  ASSERT_EQ(::chmod(".", 0770), 0);
+  writeFile(kSaveName, freshSaveText());
+  ASSERT_EQ(::chown(kSaveName.c_str(), kOtherPlayer, kSharedGroup), 0);
+  ASSERT_EQ(::chmod(kSaveName.c_str(), 0660), 0);
+  ASSERT_EQ(asPlayer(kPlayer, kPlayer, kSharedGroup, savesAndLoadsBack), 0);
+  struct stat facts {};
+  ASSERT_EQ(::stat(kSaveName.c_str(), &facts), 0);
+  EXPECT_EQ(facts.st_uid, kPlayer);
+  EXPECT_EQ(facts.st_gid, kSharedGroup);
+  EXPECT_EQ(facts.st_mode & 0777, 0660u);
+  EXPECT_EQ(asPlayer(kOtherPlayer, kOtherPlayer, kSharedGroup, loadsTheTemple), 0)
+      << "the other player cannot load the shared save";
+}
+
+TEST_F(SaveFileTest, SaveThatIsALinkStaysALinkAndItsTargetIsReplaced) {
+  fs::create_directory("saves");
+  writeFile("saves/island.txt", freshSaveText());
+  fs::create_symlink("saves/island.txt", kSaveName);
+  playIntoTheTemple();
+  EXPECT_EQ(callSave(), "Game saved.\n");
+  ASSERT_TRUE(fs::is_symlink(kSaveName));
+  EXPECT_EQ(fs::read_symlink(kSaveName), "saves/island.txt");
+  EXPECT_EQ(readFile("saves/island.txt"), saveTextFor(game));
+  EXPECT_EQ(folderEntries(), (std::vector<std::string>{kSaveName, "saves"}));
+  // A link to a save not made yet: the save is made where it points.
+  fs::remove("saves/island.txt");
+  EXPECT_EQ(callSave(), "Game saved.\n");
+  EXPECT_EQ(readFile("saves/island.txt"), saveTextFor(game));
+  fs::current_path("saves");
+  EXPECT_EQ(folderEntries(), std::vector<std::string>{"island.txt"});
+}
+
+// ---- Huge files.
+
+TEST_F(SaveFileTest, TwoGigabyteFilesAreRefusedWithoutBeingRead) {
+  constexpr off_t kTwoGiB = off_t{1} << 31;
+  // Nothing but a hole; and a good save with a hole after it.
+  for (const std::string& start : {std::string(), freshSaveText()}) {
+    writeFile(kSaveName, start);
+    ASSERT_EQ(::truncate(kSaveName.c_str(), kTwoGiB), 0);
+    playIntoTheTemple();
+    const GameState before = game;
+    EXPECT_EQ(callLoad(), kDamaged);
+    EXPECT_TRUE(sameBytes(before, game));
+  }
 }
 
 TEST_F(SaveFileTest, ReadOnlySaveIsReplacedAndStaysReadOnly) {

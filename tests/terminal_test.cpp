@@ -126,7 +126,9 @@ void writeFully(int fd, const std::string& bytes) {
 
 // What the child does between fork and exec: nothing but calls that are
 // safe there.
-void becomeGame(bool ignoreHangup) {
+void becomeGame(bool ignoreHangup, bool nonBlocking = false) {
+  // As a program before the game may leave the terminal.
+  if (nonBlocking) ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
   rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);  // a Ctrl-\ test leaves no core file
   struct sigaction action {};
@@ -148,6 +150,7 @@ struct Options {
   // Without it the game leads its own session, where Ctrl-Z cannot stop it.
   bool jobControl = false;
   bool ignoreHangup = false;
+  bool nonBlockingInput = false;
 };
 
 // The game on a terminal of its own, and what the player sees of it.
@@ -184,7 +187,7 @@ class PlayedGame {
       pid_ = ::fork();
       if (pid_ == 0) {
         if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
-        becomeGame(options.ignoreHangup);
+        becomeGame(options.ignoreHangup, options.nonBlockingInput);
       }
       return pid_ > 0;
     }
@@ -738,13 +741,51 @@ TEST(TerminalHangUp, ClosedTerminalEndsTheGame) {
       game.hangUp();
       int status = 0;
       ASSERT_TRUE(game.waitEnd(status)) << "the game went on without its terminal";
-      if (ignored) {
+      if (ignored && atKey) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      } else if (ignored) {
+        // The line end that follows the prompt when the input ends can no
+        // longer be shown: output lost.
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
       } else {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
       }
     }
   }
+}
+
+// Any other signal that ends a program, sent while the line editor has the
+// terminal: the game is run here without a shell, so nothing but the game
+// itself can put the terminal back before the signal ends it.
+TEST(TerminalWayOut, EveryEndingSignalLeavesTheTerminalAsItWas) {
+  for (int signal : {SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGPROF, SIGVTALRM, SIGSYS, SIGTRAP,
+                     SIGPWR, SIGIO, SIGSTKFLT, SIGRTMIN, SIGRTMAX}) {
+    SCOPED_TRACE(signal);
+    PlayedGame game;
+    START_OR_SKIP(game);
+    ASSERT_TRUE(pastTitle(game));
+    ::kill(game.pid(), signal);
+    int status = 0;
+    ASSERT_TRUE(game.waitEnd(status)) << "the game did not end";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_TRUE(sameSettings(game.before(), game.settings()));
+  }
+}
+
+// A terminal left non-blocking by the program before the game: every wait,
+// the line editor's included, waits for the player's keys.
+TEST(TerminalLines, NonBlockingTerminalStillWaitsForTheLine) {
+  PlayedGame game;
+  Options options;
+  options.nonBlockingInput = true;
+  START_OR_SKIP(game, options);
+  ASSERT_TRUE(pastTitle(game));
+  ::usleep(200 * 1000);  // the editor waits with nothing typed yet
+  game.type("inv");
+  ::usleep(100 * 1000);  // and between keys
+  game.type("entory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
+  EXPECT_TRUE(endsOnCtrlD(game));
 }
 
 // Ctrl-Z under a shell with job control: the game stops with the player's
