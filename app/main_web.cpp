@@ -3,6 +3,8 @@
 // is kept in the browser's storage; under Node the program is the desktop's
 // pipe-mode program: standard input and output, the save file in the working
 // folder, a form feed for a cleared screen.
+#include <cstddef>
+
 #include <emscripten.h>
 
 #include "app/loop.hpp"
@@ -18,6 +20,13 @@ EM_JS(int, onWebPage, (), {
 // clang-format on
 
 namespace {
+
+// As on the desktop: whatever the game said before a SAVE reaches its
+// reader, or is known to be lost, before the save goes to disk.
+bool replaceAfterOutput(const char* name, const char* bytes, std::size_t length) {
+  writeHeldOutput();
+  return replaceDiskFile(name, bytes, length);
+}
 
 int playOnPage() {
   openWebStorage();
@@ -44,7 +53,7 @@ int playInPipe() {
   frontEnd.write = holdStandardOutput;
   frontEnd.clock = systemClock;
   frontEnd.readFile = readDiskFile;
-  frontEnd.replaceFile = replaceDiskFile;
+  frontEnd.replaceFile = replaceAfterOutput;
   connectPipeInput(readStandardInputAfterOutput);
   frontEnd.readKey = pipeReadKey;
   frontEnd.keyWaiting = pipeKeyWaiting;
