@@ -111,6 +111,11 @@ constexpr long long LEFTOVER_SECONDS = 60;
 bool systemNoise(unsigned char* noise, std::size_t length) {
   return ::RtlGenRandom(noise, static_cast<ULONG>(length)) != FALSE;
 }
+#elif defined(__EMSCRIPTEN__)
+// The randomness of the browser, or of Node.
+bool systemNoise(unsigned char* noise, std::size_t length) {
+  return ::getentropy(noise, length) == 0;
+}
 #else
 bool systemNoise(unsigned char* noise, std::size_t length) {
   return ::getrandom(noise, length, GRND_NONBLOCK) == static_cast<ssize_t>(length);

@@ -1,0 +1,128 @@
+#include "console/web_console.hpp"
+
+#include <emscripten.h>
+#include <unistd.h>
+
+#include "console/console.hpp"
+#include "console/file_storage.hpp"
+
+// ---- The page's side. Each call reaches the page's script (web/page.js)
+// through Module.tidewrack; the ones that wait hand the browser back its
+// event loop until the page has an answer.
+
+// clang-format off
+EM_JS(void, pageWrite, (const char* text, std::size_t length), {
+  Module.tidewrack.write(HEAPU8.slice(text, text + length));
+});
+
+EM_ASYNC_JS(int, pageReadKey, (), {
+  return await Module.tidewrack.readKey();
+});
+
+EM_JS(int, pageKeyWaiting, (), {
+  return Module.tidewrack.keyWaiting() ? 1 : 0;
+});
+
+// The line typed, as UTF-8 in buffer; -1 when the player has ended the input.
+EM_ASYNC_JS(int, pageReadLine, (char* buffer, int capacity), {
+  const line = await Module.tidewrack.readLine(capacity - 1);
+  if (line === null) return -1;
+  const bytes = new TextEncoder().encode(line).subarray(0, capacity - 1);
+  HEAPU8.set(bytes, buffer);
+  HEAPU8[buffer + bytes.length] = 0;
+  return bytes.length;
+});
+
+EM_JS(void, pageRemember, (const char* line), {
+  Module.tidewrack.remember(UTF8ToString(line));
+});
+
+// Whole seconds since 1970, cut to 32 bits as the desktop's clock is.
+EM_JS(std::uint32_t, pageClock, (), {
+  return (Math.floor(Date.now() / 1000) >>> 0);
+});
+
+EM_JS(void, pageProgramEnded, (int status), {
+  Module.tidewrack.programEnded(status);
+});
+
+// The folder that the browser keeps, and its files read in from the
+// browser's storage. 1 when they are there, 0 when the page has no storage.
+EM_ASYNC_JS(int, mountKeptFolder, (const char* path), {
+  const folder = UTF8ToString(path);
+  FS.mkdir(folder);
+  try {
+    FS.mount(IDBFS, {}, folder);
+  } catch (error) {
+    return 0;
+  }
+  const failure = await new Promise(done => FS.syncfs(true, done));
+  return failure ? 0 : 1;
+});
+
+// Writes the kept folder back to the browser's storage: 1 once it is there.
+EM_ASYNC_JS(int, persistKeptFolder, (), {
+  const failure = await new Promise(done => FS.syncfs(false, done));
+  return failure ? 0 : 1;
+});
+// clang-format on
+
+namespace {
+
+constexpr const char* KEPT_FOLDER = "/kept";
+bool storageKept = false;
+
+// The longest save the web edition puts back after a failed write: far
+// more than any game writes.
+constexpr std::size_t KEPT_CAPACITY = 8192;
+
+}  // namespace
+
+bool openWebStorage() {
+  storageKept = mountKeptFolder(KEPT_FOLDER) == 1;
+  if (::chdir(KEPT_FOLDER) != 0) return false;
+  return storageKept;
+}
+
+void webClear() {
+  say("\x1b[H\x1b[2J");
+  flushOutput();
+}
+
+int webReadKey() {
+  flushOutput();
+  return pageReadKey();
+}
+
+bool webKeyWaiting() { return pageKeyWaiting() != 0; }
+
+bool webReadLine(char* buffer, int capacity) {
+  if (capacity <= 0) return false;
+  flushOutput();
+  return pageReadLine(buffer, capacity) >= 0;
+}
+
+void webWrite(const char* text, std::size_t length) { pageWrite(text, length); }
+
+std::uint32_t webClock() { return pageClock(); }
+
+void webRemember(const char* line) { pageRemember(line); }
+
+bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
+  // Without the browser's storage nothing would outlast the page: no save.
+  if (!storageKept) return false;
+  // The file it replaces, to put back should the browser refuse the new one.
+  static char old[KEPT_CAPACITY];
+  const long oldLength = readDiskFile(name, old, sizeof old);
+  if (oldLength == FILE_UNREADABLE || oldLength == FILE_TOO_LARGE) return false;
+  if (!replaceDiskFile(name, bytes, length)) return false;
+  if (persistKeptFolder() == 1) return true;
+  if (oldLength >= 0) {
+    replaceDiskFile(name, old, static_cast<std::size_t>(oldLength));
+  } else {
+    ::unlink(name);
+  }
+  return false;
+}
+
+void webProgramEnded(int status) { pageProgramEnded(status); }

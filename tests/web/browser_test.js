@@ -1,0 +1,427 @@
+// A whole winning game on the site in a real browser: Debian's chromium,
+// headless, driven through playwright-core, the site served on 127.0.0.1.
+// Every command is typed key by key, and every check reads the screen from
+// the terminal emulator's own buffer. Checked on the way: the title and the
+// typed-ahead keys dropped before "What now?", the room display on a cleared
+// screen, line editing and the history of commands (never of answers), a
+// refused command, SAVE, a reload, LOAD, the downloaded save against the
+// native program's for the same game, the gnome fight (lost fights are
+// taken back with LOAD), the end of the game on the page and another game
+// started from it, a save made by the native program uploaded and loaded,
+// and loaded again after the browser was closed and started again; also
+// Tab to the page's buttons, an upload far too large, a refused save, and
+// the page opened as a file. Screenshots of the title and of a room are kept
+// in the artifacts folder.
+//
+//   node browser_test.js --site DIR --native PROGRAM --chromium PATH --artifacts DIR
+'use strict';
+const assert = require('assert');
+const childProcess = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { serve } = require('./serve.js');
+
+const root = path.resolve(__dirname, '../..');
+const { chromium } = require(path.join(root, 'web/node_modules/playwright-core'));
+
+function option(name) {
+  const at = process.argv.indexOf(`--${name}`);
+  if (at < 0 || at + 1 >= process.argv.length) throw new Error(`--${name} is missing`);
+  return path.resolve(process.argv[at + 1]);
+}
+const siteDir = option('site');
+const nativeProgram = option('native');
+const chromiumPath = option('chromium');
+const artifacts = option('artifacts');
+
+// The winning route, as tests/scripts/win_plain.play types it.
+const route = fs.readFileSync(path.join(root, 'tests/scripts/win_plain.play'), 'utf8')
+  .split('\n').filter(line => line.startsWith('<')).map(line => line.replace(/^< ?/, ''));
+const fightAt = route.indexOf('kill gnome');
+assert(fightAt > 0 && route[fightAt + 1] === 'axe' && route[fightAt + 2] === '',
+       'the winning route fights the gnome with the axe');
+const beforeFight = route.slice(1, fightAt);       // after the key at the title
+const afterFight = route.slice(fightAt + 3, -2);   // up to the sailor's welcome
+assert.deepStrictEqual(route.slice(-2), ['', 'n'], 'the route ends with a key and "n"');
+
+// The native program in pipe mode, played on these lines in a folder of its
+// own: what it printed, and the save it left.
+function playNative(lines, name) {
+  const folder = fs.mkdtempSync(path.join(artifacts, `native-${name}-`));
+  const result = childProcess.spawnSync(nativeProgram, [], {
+    cwd: folder, input: lines.map(line => `${line}\n`).join(''), timeout: 30000,
+  });
+  assert.strictEqual(result.status, 0, `the native program failed: ${result.stderr}`);
+  const save = path.join(folder, 'Kestle_save.txt');
+  return { output: result.stdout.toString(), save: fs.existsSync(save) ? fs.readFileSync(save) : null };
+}
+
+let page;
+const typed = [];  // the lines the game has taken, as the native program gets them
+
+// ---- The screen and the game's waits.
+
+function screen() {
+  return page.evaluate(() => {
+    const buffer = Module.tidewrack.terminal.buffer.active;
+    const lines = [];
+    for (let row = 0; row < Module.tidewrack.terminal.rows; row += 1) {
+      lines.push(buffer.getLine(buffer.viewportY + row).translateToString(true));
+    }
+    return lines;
+  });
+}
+
+// The cursor's line once everything typed so far is on the terminal.
+async function cursorLineWritten() {
+  await page.evaluate(() => new Promise(done => Module.tidewrack.terminal.write('', done)));
+  return cursorLine();
+}
+
+async function cursorLine() {
+  return page.evaluate(() => {
+    const buffer = Module.tidewrack.terminal.buffer.active;
+    return buffer.getLine(buffer.baseY + buffer.cursorY).translateToString(true).trimEnd();
+  });
+}
+
+// Counts the game's reads from now on, so that the test can wait until the
+// game has answered a key or a line and asks for the next.
+async function watchReads() {
+  await page.evaluate(() => {
+    const page = Module.tidewrack;
+    window.reads = { count: 0, last: '' };
+    for (const name of ['readKey', 'readLine']) {
+      const original = page[name];
+      page[name] = (...args) => {
+        window.reads.count += 1;
+        window.reads.last = name;
+        return original(...args);
+      };
+    }
+  });
+}
+
+async function readsSoFar() { return page.evaluate(() => window.reads.count); }
+
+// Waits until the game asks for more after `before` reads, and everything
+// it wrote is on the terminal; answers 'readKey' or 'readLine'.
+async function nextWait(before) {
+  await page.waitForFunction(count => window.reads.count > count, before, { timeout: 20000 });
+  return page.evaluate(async () => {
+    await new Promise(done => Module.tidewrack.terminal.write('', done));
+    return window.reads.last;
+  });
+}
+
+async function waitForText(text) {
+  await page.waitForFunction(wanted => {
+    const terminal = Module.tidewrack && Module.tidewrack.terminal;
+    if (!terminal) return false;
+    const buffer = terminal.buffer.active;
+    for (let row = 0; row < buffer.length; row += 1) {
+      if (buffer.getLine(row).translateToString(true).includes(wanted)) return true;
+    }
+    return false;
+  }, text, { timeout: 20000 });
+}
+
+// Types keys (playwright's names, or text), then Enter, and waits for the
+// game's next read; the screen after it.
+async function enter(text, { keys = [], line = text } = {}) {
+  const before = await readsSoFar();
+  if (text !== '') await page.keyboard.type(text);
+  for (const key of keys) {
+    if (key.length === 1) await page.keyboard.type(key);
+    else await page.keyboard.press(key);
+  }
+  await page.keyboard.press('Enter');
+  typed.push(line);
+  const wait = await nextWait(before);
+  return { wait, lines: await screen() };
+}
+
+async function pressKey(key) {
+  const before = await readsSoFar();
+  await page.keyboard.press(key);
+  const wait = await nextWait(before);
+  return { wait, lines: await screen() };
+}
+
+// The page's Download button: the file it offers, kept in the artifacts.
+async function downloadSave(name) {
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download')]);
+  assert.strictEqual(download.suggestedFilename(), 'Kestle_save.txt');
+  const file = path.join(artifacts, name);
+  await download.saveAs(file);
+  return fs.readFileSync(file);
+}
+
+function has(lines, text) { return lines.some(line => line.includes(text)); }
+
+async function openPage(url) {
+  await page.goto(url);
+  await waitForText('by Tobias Wrenfield');
+  await watchReads();
+}
+
+// ---- The game.
+
+async function main() {
+  fs.mkdirSync(artifacts, { recursive: true });
+  const site = await serve(siteDir);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tidewrack-chromium-'));
+  const launch = () => chromium.launchPersistentContext(profile, {
+    executablePath: chromiumPath,
+    headless: true,
+    acceptDownloads: true,
+    viewport: { width: 1000, height: 720 },
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  let browser = await launch();
+  const outside = [];
+  const pageErrors = [];
+  try {
+    const watchPage = async () => {
+      page = browser.pages()[0] || await browser.newPage();
+      page.on('pageerror', error => pageErrors.push(error.message));
+      // The page loads nothing from other hosts.
+      page.on('request', request => {
+        if (!request.url().startsWith(site.url) && !request.url().startsWith('data:') &&
+            !request.url().startsWith('blob:')) {
+          outside.push(request.url());
+        }
+      });
+    };
+    await watchPage();
+
+    // The title, in a terminal that a screen reader can follow.
+    await openPage(site.url);
+    let lines = await screen();
+    assert.match(lines[0], /^\s+Tidewrack$/, 'the title heads a cleared screen');
+    assert(await page.evaluate(() => Module.tidewrack.terminal.options.screenReaderMode),
+           'the terminal is in screen reader mode');
+    assert(await page.locator('.xterm-accessibility-tree').count() > 0,
+           'the terminal keeps its text for a screen reader');
+    await page.screenshot({ path: path.join(artifacts, 'title.png') });
+
+    // A key at the title; the keys that came with it are typed ahead of the
+    // room and dropped before "What now?".
+    let before = await readsSoFar();
+    await page.evaluate(() => Module.tidewrack.terminal.input('\rlook\r'));
+    assert.strictEqual(await nextWait(before), 'readLine');
+    lines = await screen();
+    assert.match(lines[0], /^_{80}$/, 'the room display starts on a cleared screen');
+    assert(!has(lines, 'Tidewrack'), 'the title is gone');
+    assert(has(lines, 'You are on a tropical shore.'), 'the shore is shown');
+    assert(has(lines, 'Obvious exits are: North  South  East  West'));
+    assert(!has(lines, 'look'), 'the typed-ahead keys were dropped, not taken as a command');
+    assert.strictEqual(await cursorLine(), 'What now?', 'the game waits for a command');
+    await page.screenshot({ path: path.join(artifacts, 'room.png') });
+    typed.push('');
+
+    // To the gnome, with the line editor at work on the way.
+    let lastCommand = null;  // the last command typed at "What now?"
+    let asking = false;      // the game asked a question: this line answers it
+    let answered = false;    // and the question has just been answered
+    for (const command of beforeFight) {
+      if (asking) {
+        await enter(command);
+        asking = await cursorLine() !== 'What now?';
+        answered = true;
+        continue;
+      }
+      if (answered) {
+        // Up gives the command that asked the question, never the answer.
+        await page.keyboard.press('ArrowUp');
+        assert.strictEqual(await cursorLineWritten(), `What now?  ${lastCommand}`,
+                           'the history holds commands, not answers');
+        await page.keyboard.press('Control+U');
+        answered = false;
+      }
+      if (command === lastCommand) {
+        await enter('', { keys: ['ArrowUp'], line: command });  // the same again
+      } else if (command === 'get matches') {
+        // Home and End: "matches", then "get " put before it.
+        await enter('matches', { keys: ['Home', ...'get ', 'End'], line: command });
+      } else if (command === 'get driftwood') {
+        // Left to put a missing letter in, Right back to the end.
+        await enter('get driftwod', { keys: ['ArrowLeft', 'o', 'ArrowRight'], line: command });
+      } else if (command === 'get paper') {
+        // Backspace, and Ctrl-U rubbing out the whole line.
+        await enter('get papper', { keys: ['Backspace', 'Backspace', 'r', 'Control+U', ...command],
+                                    line: command });
+      } else {
+        await enter(command);
+      }
+      lastCommand = command;
+      asking = await cursorLine() !== 'What now?';
+    }
+    lines = await screen();
+    assert(has(lines, 'You see: A gnome.'), 'the gnome is in his room');
+    assert(has(lines, "The gnome won't let you!"), 'the gnome bars the way west');
+
+    // SAVE, and the save offered for download: byte for byte the native
+    // program's save for the same game.
+    lines = (await enter('save')).lines;
+    assert(has(lines, 'Game saved.'), 'the game was saved');
+    const native = playNative(typed, 'before-fight');
+    assert(native.save, 'the native program saved');
+    assert((await downloadSave('downloaded_save.txt')).equals(native.save),
+           'the downloaded save is the native program\'s save for the same game');
+    await page.locator('.xterm-helper-textarea').focus();
+
+    // A refused command, after the save (LOAD takes its turn back), typed to
+    // the terminal's right edge: the answer follows after one blank line, as
+    // for any command.
+    const refused = `foo ${'b'.repeat(80 - 'What now?  foo '.length)}`;
+    lines = (await enter(refused)).lines;
+    const echoed = lines.lastIndexOf(`What now?  ${refused}`);
+    assert(echoed >= 0, 'a line as wide as the terminal is shown whole');
+    assert.deepStrictEqual(lines.slice(echoed + 1, echoed + 3), ['', "You don't know those words"],
+                           'an unknown command is refused');
+
+    // A browser that will not keep the new save: the game says so, and the
+    // old save stays, on the page and in the browser's storage.
+    await page.evaluate(() => {
+      window.keptSyncfs = Module.FS.syncfs;
+      Module.FS.syncfs = (populate, done) => done(new Error('the storage is full'));
+    });
+    lines = (await enter('save')).lines;
+    const answer = lines.slice(lines.lastIndexOf('What now?  save') + 1).filter(line => line !== '');
+    assert.strictEqual(answer[0], 'The game could not be saved.', 'a refused save is reported');
+    await page.evaluate(() => { Module.FS.syncfs = window.keptSyncfs; });
+    assert((await downloadSave('after_refused_save.txt')).equals(native.save),
+           'the old save is kept on the page after a refused save');
+
+    // A reload, and LOAD from the browser's storage.
+    await openPage(site.url);
+    assert((await downloadSave('after_reload.txt')).equals(native.save),
+           'the browser kept the old save through the refused one');
+    await page.locator('.xterm-helper-textarea').focus();
+    let lastSecond = 0;
+    const fight = async () => {
+      await pressKey('x');
+      lines = (await enter('load')).lines;
+      assert(has(lines, 'Game loaded.'), 'the saved game was loaded after the reload');
+      assert(has(lines, 'You see: A gnome.'), 'the loaded game is at the gnome');
+      await enter('kill gnome');
+      // The dice are seeded by the clock in whole seconds: each fight in a
+      // second of its own. Neighbouring seconds often draw alike, and the
+      // gnome can win every fight for some 25 seconds on end.
+      await page.waitForFunction(last => Math.floor(Date.now() / 1000) > last, lastSecond,
+                                 { timeout: 5000 });
+      lastSecond = await page.evaluate(() => Math.floor(Date.now() / 1000));
+      let { wait } = await enter('axe');
+      for (let exchange = 0; exchange < 200 && wait === 'readKey'; exchange += 1) {
+        lines = await screen();
+        if (has(lines, 'Would you like to play again?')) return false;
+        ({ wait, lines } = await pressKey(' '));
+      }
+      return has(lines, 'What now?') && !has(lines, 'A gnome.');
+    };
+    let fights = 1;
+    for (; !(await fight()); fights += 1) {
+      // Lost: "y" plays again, from the title, and LOAD takes back the fight.
+      assert(fights < 60, 'the gnome won sixty fights in a row');
+      assert(has(await screen(), 'He snickers as you crumple to the floor and die.'));
+      await pressKey('y');
+    }
+    console.log(`gnome fights: ${fights}`);
+
+    // On to the ship, and home.
+    for (const command of afterFight) await enter(command);
+    lines = await screen();
+    assert(has(lines, 'CONGRATULATIONS, YOU HAVE SOLVED THE ADVENTURE!'), 'the game is won');
+    lines = (await pressKey(' ')).lines;
+    assert(has(lines, 'Would you like to play again?'));
+    await page.keyboard.press('n');
+    await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+    const said = await page.textContent('#status');
+    assert.match(said, /game is over.*start another/i, 'the page says how to start another');
+    assert(await page.isVisible('#again'), 'the page offers another game');
+    // Without a mouse: Tab leaves the terminal for the buttons, Shift-Tab
+    // comes back.
+    await page.keyboard.press('Tab');
+    assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'download');
+    await page.keyboard.press('Shift+Tab');
+    assert(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')),
+           'Shift-Tab goes back to the terminal');
+
+    // Enter starts another game: the page is loaded again.
+    await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
+    await waitForText('by Tobias Wrenfield');
+    await watchReads();
+
+    // A save made by the native program, uploaded at the title, and loaded.
+    const desktop = playNative(['', 'east', 'north', 'get matches', 'save'], 'upload');
+    const upload = path.join(artifacts, 'desktop_save.txt');
+    fs.writeFileSync(upload, desktop.save);
+    const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.click('#upload')]);
+    await chooser.setFiles(upload);
+    await page.waitForFunction(() => /LOAD/.test(document.getElementById('status').textContent));
+    await page.locator('.xterm-helper-textarea').focus();
+    await pressKey('x');
+    lines = (await enter('load')).lines;
+    assert(has(lines, 'Game loaded.'), 'the uploaded save was loaded');
+    assert(has(lines, 'You see: Wreckage.'), 'the uploaded game is at the wreck');
+    lines = (await enter('inventory')).lines;
+    assert(has(lines, 'A book of waterproof matches'), 'the uploaded game carries the matches');
+
+    // The browser closed and started again on the same profile: the
+    // uploaded save is still there.
+    await browser.close();
+    browser = await launch();
+    await watchPage();
+    await openPage(site.url);
+    await pressKey('x');
+    lines = (await enter('load')).lines;
+    assert(has(lines, 'Game loaded.'), 'the save outlived the browser');
+    assert(has(lines, 'You see: Wreckage.'), 'the uploaded save was loaded');
+
+    // A file far too large to be a saved game is not taken.
+    const huge = path.join(artifacts, 'huge_save.txt');
+    fs.writeFileSync(huge, Buffer.alloc(100000, 0x31));
+    const [hugeChooser] = await Promise.all([page.waitForEvent('filechooser'),
+                                             page.click('#upload')]);
+    await hugeChooser.setFiles(huge);
+    await page.waitForFunction(() => /too large/.test(document.getElementById('status').textContent));
+
+    assert.deepStrictEqual(outside, [], 'the page asked another host for something');
+    assert.deepStrictEqual(pageErrors, [], 'the page had errors');
+    // Opened as a file, the page cannot fetch the game, and says so.
+    await page.goto(`file://${path.join(siteDir, 'index.html')}`);
+    await page.waitForFunction(() => /web server/.test(document.getElementById('status').textContent));
+
+    console.log('browser: a whole game won, saved, reloaded, loaded, downloaded and uploaded');
+  } catch (error) {
+    await showFailure(error);
+    throw error;
+  } finally {
+    await browser.close();
+    await site.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+// On a failure: what the terminal showed, and a screenshot beside the others.
+let failureShown = false;
+async function showFailure(error) {
+  console.error(error);
+  failureShown = true;
+  if (!page) return;
+  try {
+    console.error(`the screen:\n${(await screen()).join('\n')}`);
+    console.error(`the lines typed:\n${typed.join('\n')}`);
+    await page.screenshot({ path: path.join(artifacts, 'failure.png') });
+  } catch (ignored) {
+    // the page has gone
+  }
+}
+
+main().then(() => process.exit(0), error => {
+  if (!failureShown) console.error(error);
+  process.exit(1);
+});

@@ -1,0 +1,341 @@
+// The page's side of the web edition: the terminal on the page, the keys the
+// player types, the editing of a command line with its history, and the
+// saved game's download and upload. The game itself (tidewrack.js and its
+// WebAssembly) calls in through Module.tidewrack and waits on the promises
+// returned here while the page goes on.
+'use strict';
+
+var Module = (function () {
+  const SAVE_NAME = 'Kestle_save.txt';
+  const KEPT_FOLDER = '/kept';
+  const HISTORY_SIZE = 200;
+  // A saved game is about a kilobyte; the game reads at most a few.
+  const LARGEST_UPLOAD = 65536;
+
+  // The codes of special keys, the same at every front end: the game reads
+  // such a key as 0 followed by one of these.
+  const KEY_UP = 72, KEY_DOWN = 80, KEY_RIGHT = 77, KEY_LEFT = 75, KEY_HOME = 71,
+        KEY_END = 79, KEY_INSERT = 82, KEY_DELETE = 83, KEY_PAGE_UP = 73,
+        KEY_PAGE_DOWN = 81, KEY_F1 = 59, KEY_F11 = 133, KEY_UNKNOWN = 1;
+
+  const terminal = new Terminal({
+    cols: 80,
+    rows: 24,
+    convertEol: true,
+    screenReaderMode: true,
+    scrollback: 1000,
+    cursorBlink: false,
+    fontFamily: 'DejaVu Sans Mono, Liberation Mono, Menlo, Consolas, monospace',
+    fontSize: 16,
+    theme: { background: '#101418', foreground: '#d8dde3' },
+  });
+  terminal.open(document.getElementById('terminal'));
+  // Tab and Shift-Tab leave the terminal for the page's buttons: the game
+  // has no use for them, and a player without a mouse needs them.
+  terminal.attachCustomKeyEventHandler(event => event.key !== 'Tab');
+  terminal.focus();
+
+  const status = document.getElementById('status');
+  function tell(text) { status.textContent = text; }
+
+  // The game could not start: no WebAssembly, the game's files missing from
+  // the server, or a page opened as a file, from where the browser will not
+  // fetch the game at all.
+  let started = false;
+  function notStarted(what) {
+    if (!started) {
+      tell(`The game could not be started in this browser (${what}). ` +
+           'The page must be opened from a web server.');
+    }
+  }
+  if (location.protocol === 'file:') notStarted('the page was opened as a file');
+
+  // ---- Keys. Each typed key waits here as the text the terminal sent for
+  // it: one character, or one escape sequence for a special key.
+  const keys = [];
+  let wake = null;
+  let programOver = false;
+
+  function splitKeys(data) {
+    const found = [];
+    let at = 0;
+    while (at < data.length) {
+      if (data[at] !== '\x1b' || at + 1 >= data.length) {
+        const point = data.codePointAt(at);
+        const character = String.fromCodePoint(point);
+        found.push(character);
+        at += character.length;
+        continue;
+      }
+      const introducer = data[at + 1];
+      if (introducer !== '[' && introducer !== 'O') {
+        found.push('\x1b');  // Escape alone; Alt with a key is Escape, then the key
+        at += 1;
+        continue;
+      }
+      let end = at + 2;
+      if (introducer === 'O') {
+        end = Math.min(end + 1, data.length);
+      } else {
+        if (data[end] === '[') end += 1;  // ESC [ [ A..E: F1..F5 on the Linux console
+        while (end < data.length && data.charCodeAt(end) >= 0x20 && data.charCodeAt(end) < 0x40) {
+          end += 1;
+        }
+        end = Math.min(end + 1, data.length);
+      }
+      found.push(data.slice(at, end));
+      at = end;
+    }
+    return found;
+  }
+
+  function tildeKey(number) {
+    switch (number) {
+      case 1: case 7: return KEY_HOME;
+      case 2: return KEY_INSERT;
+      case 3: return KEY_DELETE;
+      case 4: case 8: return KEY_END;
+      case 5: return KEY_PAGE_UP;
+      case 6: return KEY_PAGE_DOWN;
+    }
+    if (number >= 11 && number <= 15) return KEY_F1 + number - 11;
+    if (number >= 17 && number <= 21) return KEY_F1 + 5 + number - 17;
+    if (number === 23 || number === 24) return KEY_F11 + number - 23;
+    return KEY_UNKNOWN;
+  }
+
+  // The second code of a special key, from its escape sequence.
+  function specialKey(sequence) {
+    const last = sequence[sequence.length - 1];
+    if (sequence.startsWith('\x1b[[')) {
+      return last >= 'A' && last <= 'E' ? KEY_F1 + last.charCodeAt(0) - 65 : KEY_UNKNOWN;
+    }
+    if (last === '~') return tildeKey(parseInt(sequence.slice(2), 10) || 0);
+    switch (last) {
+      case 'A': return KEY_UP;
+      case 'B': return KEY_DOWN;
+      case 'C': return KEY_RIGHT;
+      case 'D': return KEY_LEFT;
+      case 'H': return KEY_HOME;
+      case 'F': return KEY_END;
+      case 'P': case 'Q': case 'R': case 'S': return KEY_F1 + last.charCodeAt(0) - 80;
+    }
+    return KEY_UNKNOWN;
+  }
+
+  function isSpecial(key) { return key.length > 1 && key[0] === '\x1b'; }
+
+  terminal.onData(data => {
+    if (programOver) {
+      if (data.includes('\r')) location.reload();
+      return;
+    }
+    keys.push(...splitKeys(data));
+    if (wake !== null && keys.length > 0) {
+      const waiting = wake;
+      wake = null;
+      waiting();
+    }
+  });
+
+  function nextKey() {
+    if (keys.length > 0) return Promise.resolve(keys.shift());
+    return new Promise(resolve => { wake = () => resolve(keys.shift()); });
+  }
+
+  // ---- Single keys, as the game reads them at a terminal: Enter is a line
+  // feed, a special key is 0 and then its code, a character of several
+  // bytes is its first byte.
+  let secondCode = -1;
+  const encoder = new TextEncoder();
+
+  async function readKey() {
+    if (secondCode >= 0) {
+      const code = secondCode;
+      secondCode = -1;
+      return code;
+    }
+    const key = await nextKey();
+    if (isSpecial(key)) {
+      secondCode = specialKey(key);
+      return 0;
+    }
+    if (key === '\r') return 10;
+    return encoder.encode(key)[0];
+  }
+
+  function keyWaiting() { return secondCode >= 0 || keys.length > 0; }
+
+  // ---- A line, edited on the terminal. The text is redrawn from where the
+  // cursor stood when the game asked, wrapping at the terminal's edge; the
+  // screen scrolls when a long line passes its foot.
+  const history = [];
+
+  function remember(line) {
+    if (line === '' || history[history.length - 1] === line) return;
+    history.push(line);
+    if (history.length > HISTORY_SIZE) history.shift();
+  }
+
+  function written() { return new Promise(resolve => terminal.write('', resolve)); }
+
+  async function readLine(longest) {
+    secondCode = -1;
+    await written();
+    const screen = terminal.buffer.active;
+    let startX = Math.min(screen.cursorX, terminal.cols - 1);
+    let startY = screen.cursorY;
+    let line = [];
+    let cursor = 0;
+    let recalled = history.length;
+    let draft = [];
+
+    function show() {
+      const cols = terminal.cols, rows = terminal.rows;
+      let out = `\x1b[${startY + 1};${startX + 1}H\x1b[J` + line.join('');
+      const lastRow = startY + Math.floor((startX + Math.max(line.length, 1) - 1) / cols);
+      let scrolled = Math.max(0, lastRow - (rows - 1));
+      const offset = startX + cursor;
+      if (startY - scrolled + Math.floor(offset / cols) > rows - 1) {
+        out += '\n';  // the cursor is past a full last row: make room below
+        scrolled += 1;
+      }
+      startY -= scrolled;
+      out += `\x1b[${startY + Math.floor(offset / cols) + 1};${(offset % cols) + 1}H`;
+      terminal.write(out);
+    }
+
+    function bytesOf(characters) { return encoder.encode(characters.join('')).length; }
+
+    function recall(index) {
+      if (recalled === history.length) draft = line;
+      recalled = index;
+      line = recalled === history.length ? draft : Array.from(history[recalled]);
+      cursor = line.length;
+    }
+
+    for (;;) {
+      const key = await nextKey();
+      const code = isSpecial(key) ? -1 : key.codePointAt(0);
+      const special = isSpecial(key) ? specialKey(key) : -1;
+      if (key === '\r' || key === '\n') {
+        cursor = line.length;
+        show();
+        // A line that ends at the edge has already put the cursor on a row
+        // of its own, as a terminal's wrap would.
+        const end = startX + line.length;
+        if (end === 0 || end % terminal.cols !== 0) terminal.write('\n');
+        return line.join('');
+      }
+      if (code === 4 && line.length === 0) {  // Ctrl-D on an empty line: the player leaves
+        terminal.write('\n');
+        return null;
+      }
+      if (code === 0x7f || code === 8) {
+        if (cursor > 0) line.splice(--cursor, 1);
+      } else if (special === KEY_DELETE || code === 4) {
+        if (cursor < line.length) line.splice(cursor, 1);
+      } else if (special === KEY_LEFT || code === 2) {
+        if (cursor > 0) cursor -= 1;
+      } else if (special === KEY_RIGHT || code === 6) {
+        if (cursor < line.length) cursor += 1;
+      } else if (special === KEY_HOME || code === 1) {
+        cursor = 0;
+      } else if (special === KEY_END || code === 5) {
+        cursor = line.length;
+      } else if (code === 0x15) {  // Ctrl-U: the whole line
+        line = [];
+        cursor = 0;
+      } else if (code === 0x17) {  // Ctrl-W: the word before the cursor
+        let from = cursor;
+        while (from > 0 && line[from - 1] === ' ') from -= 1;
+        while (from > 0 && line[from - 1] !== ' ') from -= 1;
+        line.splice(from, cursor - from);
+        cursor = from;
+      } else if (special === KEY_UP) {
+        if (recalled > 0) recall(recalled - 1);
+      } else if (special === KEY_DOWN) {
+        if (recalled < history.length) recall(recalled + 1);
+      } else if (code >= 0x20 && code !== 0x7f) {
+        if (bytesOf(line) + encoder.encode(key).length > longest) continue;
+        line.splice(cursor++, 0, key);
+      } else {
+        continue;  // a key with no use on a line
+      }
+      show();
+    }
+  }
+
+  // ---- The saved game in the browser's storage, for download and upload.
+  const savePath = `${KEPT_FOLDER}/${SAVE_NAME}`;
+
+  function download() {
+    let bytes;
+    try {
+      bytes = Module.FS.readFile(savePath);
+    } catch (error) {
+      tell('There is no saved game to download yet: type SAVE first.');
+      return;
+    }
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
+    link.download = SAVE_NAME;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    tell(`The saved game was offered as ${SAVE_NAME}.`);
+  }
+
+  // The same rule as a SAVE: the new file beside the old one, renamed over
+  // it, then written to the browser's storage.
+  async function upload(file) {
+    if (file.size > LARGEST_UPLOAD) {
+      tell(`${file.name} is far too large to be a saved game.`);
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const fresh = `${savePath}.new`;
+    try {
+      Module.FS.writeFile(fresh, bytes);
+      Module.FS.rename(fresh, savePath);
+    } catch (error) {
+      tell('The file could not be taken.');
+      return;
+    }
+    const failure = await new Promise(done => Module.FS.syncfs(false, done));
+    tell(failure ? 'The file was taken, but the browser would not keep it.'
+                 : `${file.name} is now the saved game: type LOAD to play it.`);
+  }
+
+  document.getElementById('download').addEventListener('click', download);
+  const picker = document.getElementById('upload-file');
+  document.getElementById('upload').addEventListener('click', () => picker.click());
+  picker.addEventListener('change', () => {
+    if (picker.files.length > 0) upload(picker.files[0]).then(() => terminal.focus());
+    picker.value = '';
+  });
+  document.getElementById('again').addEventListener('click', () => location.reload());
+
+  function programEnded() {
+    programOver = true;
+    document.getElementById('again').hidden = false;
+    tell('The game is over. To start another, press Enter or reload the page.');
+  }
+
+  return {
+    tidewrack: {
+      terminal,
+      write: bytes => terminal.write(bytes),
+      readKey,
+      keyWaiting,
+      readLine,
+      remember,
+      programEnded,
+    },
+    onAbort: what => notStarted(what),
+    onRuntimeInitialized: () => { started = true; },
+    print: text => console.log(text),
+    printErr: text => console.warn(text),
+  };
+})();
