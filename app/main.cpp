@@ -56,10 +56,7 @@ int main() {
     frontEnd.readLine = terminalReadLine;
   } else {
     frontEnd.write = holdStandardOutput;
-    connectPipeInput(readStandardInputAfterOutput);
-    frontEnd.readKey = pipeReadKey;
-    frontEnd.keyWaiting = pipeKeyWaiting;
-    frontEnd.readLine = pipeReadLine;
+    readFromPipe(frontEnd, readStandardInputAfterOutput);
   }
   setFrontEnd(frontEnd);
 

@@ -54,10 +54,7 @@ int playInPipe() {
   frontEnd.clock = systemClock;
   frontEnd.readFile = readDiskFile;
   frontEnd.replaceFile = replaceAfterOutput;
-  connectPipeInput(readStandardInputAfterOutput);
-  frontEnd.readKey = pipeReadKey;
-  frontEnd.keyWaiting = pipeKeyWaiting;
-  frontEnd.readLine = pipeReadLine;
+  readFromPipe(frontEnd, readStandardInputAfterOutput);
   setFrontEnd(frontEnd);
   const int status = runProgram();
   flushOutput();

@@ -25,10 +25,7 @@ int main() {
     frontEnd.readLine = consoleReadLine;
   } else {
     catchConsoleBreak();
-    connectPipeInput(readStandardInput);
-    frontEnd.readKey = pipeReadKey;
-    frontEnd.keyWaiting = pipeKeyWaiting;
-    frontEnd.readLine = pipeReadLine;
+    readFromPipe(frontEnd, readStandardInput);
   }
   setFrontEnd(frontEnd);
 

@@ -52,6 +52,13 @@ void whenOutputLost(void (*restore)()) { restoreScreen = restore; }
 
 void connectPipeInput(ByteSource source) { startReader(pipeInput, source); }
 
+void readFromPipe(FrontEnd& frontEnd, ByteSource source) {
+  connectPipeInput(source);
+  frontEnd.readKey = pipeReadKey;
+  frontEnd.keyWaiting = pipeKeyWaiting;
+  frontEnd.readLine = pipeReadLine;
+}
+
 // Whatever the game has said is out before it takes the player's next line,
 // even when that line was read in long ago along with others.
 int pipeReadKey() {

@@ -12,6 +12,8 @@ using ByteSink = void (*)(const char* text, std::size_t length);
 
 // Input from the source (standard input, or a test's script).
 void connectPipeInput(ByteSource source);
+// The same, and the front end's keys and lines read from it, a line a key.
+void readFromPipe(FrontEnd& frontEnd, ByteSource source);
 int pipeReadKey();
 bool pipeKeyWaiting();
 bool pipeReadLine(char* buffer, int capacity);
