@@ -149,13 +149,29 @@ var Module = (function () {
   let secondCode = -1;
   const encoder = new TextEncoder();
 
+  // While the game waits for a single key and none is there yet, a faint
+  // hint beside the cursor says so, as at a terminal; it goes when the key
+  // comes, so that the screen then shows just what the game wrote.
+  const HINT = '[press a key]';
+
+  async function showHint() {
+    await new Promise(done => terminal.write('', done));  // the cursor where the game left it
+    const column = terminal.buffer.active.cursorX;
+    const at = column + (column > 0 ? 2 : 0);
+    if (keys.length > 0 || at + HINT.length >= terminal.cols) return false;
+    terminal.write(`${' '.repeat(at - column)}\x1b[2m${HINT}\x1b[22m\x1b[${at - column + HINT.length}D`);
+    return true;
+  }
+
   async function readKey() {
     if (secondCode >= 0) {
       const code = secondCode;
       secondCode = -1;
       return code;
     }
+    const hinted = keys.length === 0 && await showHint();
     const key = await nextKey();
+    if (hinted) terminal.write('\x1b[K');
     if (isSpecial(key)) {
       secondCode = specialKey(key);
       return 0;

@@ -205,6 +205,10 @@ async function main() {
            'the terminal is in screen reader mode');
     assert(await page.locator('.xterm-accessibility-tree').count() > 0,
            'the terminal keeps its text for a screen reader');
+    // A faint hint beside the cursor says that a key is wanted.
+    await waitForText('[press a key]');
+    assert.match(await cursorLine(), /going to need it\.  \[press a key\]$/,
+                 'the key hint stands beside the cursor');
     await page.screenshot({ path: path.join(artifacts, 'title.png') });
 
     // A key at the title; the keys that came with it are typed ahead of the
@@ -218,6 +222,7 @@ async function main() {
     assert(has(lines, 'You are on a tropical shore.'), 'the shore is shown');
     assert(has(lines, 'Obvious exits are: North  South  East  West'));
     assert(!has(lines, 'look'), 'the typed-ahead keys were dropped, not taken as a command');
+    assert(!lines.some(line => line.includes('[press a key]')), 'the key hint went with the key');
     assert.strictEqual(await cursorLine(), 'What now?', 'the game waits for a command');
     await page.screenshot({ path: path.join(artifacts, 'room.png') });
     typed.push('');
