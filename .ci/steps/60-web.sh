@@ -4,7 +4,7 @@
 # session under Node through the WebAssembly build of the harness, the Node
 # pipe-mode program against the native program byte for byte, and a whole
 # game in Debian's chromium, headless. The toolchain, chromium and the pinned
-# npm packages (web/package-lock.json) are installed when they are missing.
+# npm packages (frontends/web/package-lock.json) are installed when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 started=$SECONDS
