@@ -27,7 +27,7 @@ export NODE_PATH=/usr/share/nodejs
 
 # The terminal emulator and the browser driver, exactly as the lockfile pins
 # them; no package runs an install script (none downloads a browser).
-(cd web && timeout 300 npm ci --no-audit --no-fund --ignore-scripts </dev/null)
+(cd frontends/web && timeout 300 npm ci --no-audit --no-fund --ignore-scripts </dev/null)
 
 rm -rf build/web
 timeout 1500 cmake --workflow --preset web </dev/null
