@@ -117,7 +117,8 @@ void removeLeftovers(const Place& place) {
 // Where the bytes go: the file of that name, or, when it is a symbolic link
 // of this player's, the file it points to (through at most MOST_LINKS
 // links), so that the link stays a link. A link of somebody else's is never
-// followed: it is replaced like a file, where the folder allows.
+// followed: it is replaced like a file, where the folder allows. Anything
+// but a plain file, a link or no file at all is refused.
 bool findPlace(const char* name, char* path, Place& place) {
   if (std::snprintf(path, PATH_CAPACITY, "%s", name) >= static_cast<int>(PATH_CAPACITY)) {
     return false;
@@ -128,7 +129,12 @@ bool findPlace(const char* name, char* path, Place& place) {
       if (errno != ENOENT) return false;
       break;  // a first save, or a link to a file not made yet
     }
-    if (!S_ISLNK(facts.st_mode) || facts.st_uid != ::geteuid()) break;
+    // Only a plain file is replaced (or a link not followed, which is
+    // replaced itself): a pipe, a folder, a device or a socket, under the
+    // save's name or at the end of its links, is left alone.
+    if (S_ISREG(facts.st_mode)) break;
+    if (!S_ISLNK(facts.st_mode)) return false;
+    if (facts.st_uid != ::geteuid()) break;
     if (links == MOST_LINKS) return false;
     char target[PATH_CAPACITY];
     const ssize_t length = ::readlink(path, target, sizeof target - 1);

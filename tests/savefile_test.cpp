@@ -8,6 +8,7 @@
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -906,6 +907,50 @@ TEST_F(SaveFileTest, SaveThatIsALinkStaysALinkAndItsTargetIsReplaced) {
   EXPECT_EQ(readFile("saves/island.txt"), saveTextFor(game));
   fs::current_path("saves");
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"island.txt"});
+}
+
+// A link is followed only to a plain file, or to no file yet: a pipe, a
+// folder or a device at the other end is refused and left as it was, and so
+// is a save that is itself one of these.
+TEST_F(SaveFileTest, SaveThatIsOrLeadsToAPipeAFolderOrADeviceIsRefusedAndLeftAlone) {
+  ASSERT_EQ(::mkfifo("pipe", 0644), 0);
+  fs::create_directory("folder");
+  writeFile("folder/keep", "precious");
+  std::vector<std::string> ends = {"pipe", "folder"};
+  // Root may make a device of its own here, the same as /dev/null.
+  if (::geteuid() == 0 && ::mknod("device", S_IFCHR | 0666, ::makedev(1, 3)) == 0) {
+    ends.emplace_back("device");
+  }
+  playIntoTheTemple();
+  const GameState before = game;
+  auto kindOf = [](const std::string& name) {
+    struct stat facts {};
+    return ::lstat(name.c_str(), &facts) == 0 ? facts.st_mode & S_IFMT : 0;
+  };
+  for (const std::string& end : ends) {
+    const mode_t kind = kindOf(end);
+    fs::create_symlink(end, kSaveName);
+    EXPECT_EQ(callSave(), kNotSaved) << "a link to the " << end;
+    EXPECT_TRUE(fs::is_symlink(kSaveName)) << end;
+    EXPECT_EQ(kindOf(end), kind) << "the " << end << " was replaced";
+    fs::remove(kSaveName);
+    // The save's own name on the same kind of thing.
+    fs::rename(end, kSaveName);
+    EXPECT_EQ(callSave(), kNotSaved) << "a save that is a " << end;
+    EXPECT_EQ(kindOf(kSaveName), kind) << "the " << end << " was replaced";
+    fs::rename(kSaveName, end);
+  }
+  EXPECT_EQ(readFile("folder/keep"), "precious");
+  EXPECT_TRUE(sameBytes(before, game));
+  std::vector<std::string> left = ends;
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(folderEntries(), left);
+  // The machine's own /dev/null, only once a device of ours was left alone.
+  if (::geteuid() == 0 && kindOf("device") == S_IFCHR) {
+    fs::create_symlink("/dev/null", kSaveName);
+    EXPECT_EQ(callSave(), kNotSaved);
+    EXPECT_EQ(kindOf("/dev/null"), static_cast<mode_t>(S_IFCHR));
+  }
 }
 
 // ---- Huge files.
