@@ -163,6 +163,21 @@ void writeFully(int fd, const std::string& bytes) {
   }
 }
 
+// Every signal back to what it does by default and none blocked, whatever
+// the test program was started with (a job started with `&` in a script
+// ignores Ctrl-C and Ctrl-\): the game must meet a terminal as a shell at
+// the keyboard gives it.
+void defaultSignals() {
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (signal != SIGKILL && signal != SIGSTOP) ::sigaction(signal, &byDefault, nullptr);
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
 // What the child does between fork and exec: nothing but calls that are
 // safe there.
 void becomeGame(bool ignoreHangup, bool nonBlocking = false) {
@@ -170,12 +185,12 @@ void becomeGame(bool ignoreHangup, bool nonBlocking = false) {
   if (nonBlocking) ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
   rlimit noCore{0, 0};
   ::setrlimit(RLIMIT_CORE, &noCore);  // a Ctrl-\ test leaves no core file
-  struct sigaction action {};
-  action.sa_handler = ignoreHangup ? SIG_IGN : SIG_DFL;
-  ::sigaction(SIGHUP, &action, nullptr);
-  sigset_t none;
-  sigemptyset(&none);
-  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  defaultSignals();
+  if (ignoreHangup) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGHUP, &ignore, nullptr);
+  }
   // A terminal type every Debian system describes, so that the line
   // editor draws the same way wherever the tests run.
   ::setenv("TERM", "xterm", 1);
@@ -1032,6 +1047,7 @@ class FrontEndChild {
       ::close(pair[0]);
       childLink = pair[1];
       if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
+      defaultSignals();
       struct sigaction ignore {};
       ignore.sa_handler = SIG_IGN;
       ::sigaction(SIGHUP, &ignore, nullptr);  // a hangup is read as the end of input
