@@ -955,6 +955,23 @@ TEST_F(SaveFileTest, SaveThatIsOrLeadsToAPipeAFolderOrADeviceIsRefusedAndLeftAlo
 
 // ---- Huge files.
 
+// The largest save that loads is 8 KiB to the byte (here a real save with
+// blank lines after it); one byte more is refused as damaged.
+TEST_F(SaveFileTest, SaveOfEightKibibytesLoadsAndOneByteMoreIsRefused) {
+  playIntoTheTemple();
+  const GameState saved = game;
+  std::string text = saveTextFor(saved);
+  ASSERT_LT(text.size(), std::size_t{8192});
+  text.resize(8192, '\n');
+  expectLoaded(text);
+  EXPECT_EQ(savedDifference(game, saved), "");
+  writeFile(kSaveName, text + "\n");
+  beginGame();
+  const GameState before = game;
+  EXPECT_EQ(callLoad(), kDamaged);
+  EXPECT_TRUE(sameBytes(before, game));
+}
+
 TEST_F(SaveFileTest, TwoGigabyteFilesAreRefusedWithoutBeingRead) {
   constexpr off_t kTwoGiB = off_t{1} << 31;
   // Nothing but a hole; and a good save with a hole after it.

@@ -635,7 +635,9 @@ TEST(InputToTheProgram, CarriageReturnAndLineFeedOnEitherSideOfABlockEdge) {
 // line as it comes, and a CR LF split across two writes is one line end.
 class PipedGame {
  public:
-  PipedGame() {
+  // nonBlocking: the pipe is handed over non-blocking, as a program before
+  // the game may leave it.
+  explicit PipedGame(bool nonBlocking = false) {
     ::signal(SIGPIPE, SIG_IGN);  // a game gone early fails the test, not the run
     int in[2];
     int out[2];
@@ -654,6 +656,7 @@ class PipedGame {
       ::close(in[1]);
       ::close(out[0]);
       ::close(out[1]);
+      if (nonBlocking) ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
       ::execl(TIDEWRACK_BINARY, "tidewrack", static_cast<char*>(nullptr));
       ::_exit(127);
     }
@@ -760,6 +763,24 @@ TEST(InputToTheProgram, LineEndsSplitAcrossWritesToAPipe) {
   EXPECT_EQ(count(piped.output, shown(COVE)), 1U);
   EXPECT_EQ(count(piped.output, kPrompt), 3U);
   EXPECT_TRUE(endsWith(piped.output, kPrompt + "\n"));
+}
+
+// A non-blocking pipe with nothing in it yet is not the end of the input:
+// the game waits for the next line.
+TEST(InputToTheProgram, NonBlockingPipeStillWaitsForTheLine) {
+  using std::chrono::milliseconds;
+  PipedGame piped(true);
+  ASSERT_TRUE(piped.started());
+  ASSERT_TRUE(piped.waitFor(kTitle, 1));
+  EXPECT_FALSE(piped.waitFor(kPrompt, 1, milliseconds(300)));
+  piped.type("\n");
+  ASSERT_TRUE(piped.waitFor(kPrompt, 1));
+  EXPECT_FALSE(piped.waitFor(kPrompt, 2, milliseconds(300))) << "the game did not wait";
+  piped.type("north\n");
+  ASSERT_TRUE(piped.waitFor(kPrompt, 2));
+  piped.closeInput();
+  EXPECT_EQ(piped.finish(), 0);
+  EXPECT_EQ(count(piped.output, shown(COVE)), 1U);
 }
 
 // ---------------------------------------------------------------------------

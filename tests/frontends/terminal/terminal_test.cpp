@@ -682,6 +682,19 @@ TEST(TerminalLines, UpCallsBackEarlierCommands) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
+// An empty Enter is not kept, and does not lose the command before it.
+TEST(TerminalLines, UpAfterAnEmptyLineStillCallsBackTheLastCommand) {
+  SKIP_WITHOUT_LINE_EDITOR();
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(pastTitle(game));
+  ASSERT_TRUE(command(game, "inventory"));
+  ASSERT_TRUE(command(game, "", "\r\n\r\nWhat?\r\n\r\n" + PROMPT));
+  game.type("\x1b[A\r");
+  EXPECT_TRUE(game.see(START_INVENTORY));
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
 // Keys typed while the game was busy (here: before it came to read them)
 // are dropped before "What now?  " and never become a command.
 TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
