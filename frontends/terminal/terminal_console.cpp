@@ -68,7 +68,7 @@ struct sigaction previousFatal[FATAL_COUNT];
 // the signal ends it.
 constexpr int ENDING_SIGNALS[] = {
     SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
-    SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGTRAP, SIGSYS,  SIGPIPE,
+    SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGTRAP, SIGSYS,
 #ifdef SIGIO
     SIGIO,
 #endif
@@ -220,6 +220,23 @@ void onEndingSignal(int signal) {
   // sees what stopped it. It arrives as soon as this handler returns.
   install(signal, SIG_DFL);
   ::raise(signal);
+}
+
+// SIGPIPE: the one the kernel sends for a write to a pipe nobody reads is
+// passed over, so that the write fails with EPIPE and the game stops as for
+// any lost output; Linux sends that one as from the game's own process. One
+// sent by another process (kill -PIPE) ends the game like any ending signal.
+void onPipeSignal(int signal, siginfo_t* info, void* /*context*/) {
+  if (info != nullptr && info->si_code == SI_USER && info->si_pid == ::getpid()) return;
+  onEndingSignal(signal);
+}
+
+void installPipeHandler() {
+  struct sigaction action {};
+  action.sa_sigaction = onPipeSignal;
+  action.sa_flags = SA_SIGINFO | SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGPIPE, &action, nullptr);
 }
 
 // Ctrl-Z: the terminal is the player's while the game is stopped; after fg
@@ -375,6 +392,7 @@ bool openTerminal() {
     installUnlessIgnored(signal, onEndingSignal);
   }
   installUnlessIgnored(SIGTSTP, onStopSignal);
+  installPipeHandler();
   installFatalHandlers();
   applyQuietMode();
   return true;
