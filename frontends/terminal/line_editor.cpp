@@ -3,9 +3,13 @@
 #include <histedit.h>
 
 #include <cerrno>
+#include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
+#include <langinfo.h>
 #include <unistd.h>
 
 #include "frontends/pipe/pipe_console.hpp"
@@ -51,13 +55,22 @@ unsigned char redrawKey(EditLine* /*editor*/, int /*key*/) {
 // resize or fg, then one byte, given to the editor as one character. A
 // terminal left non-blocking by the program before the game is waited on
 // like any other, never taken for the end of input.
+//
+// The bytes of a UTF-8 character make one character of the editor's, shown
+// as one and given back as the same bytes; a byte that starts no character
+// is given as itself.
 int readCharacter(EditLine* /*editor*/, wchar_t* character) {
+  std::mbstate_t state{};
   for (;;) {
     waitForKeyboard(redrawAll);
     unsigned char byte = 0;
     const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
     if (got == 1) {
-      *character = static_cast<wchar_t>(byte);
+      const char narrow = static_cast<char>(byte);
+      wchar_t wide = 0;
+      const std::size_t made = std::mbrtowc(&wide, &narrow, 1, &state);
+      if (made == static_cast<std::size_t>(-2)) continue;  // more of the character to come
+      *character = made == static_cast<std::size_t>(-1) ? static_cast<wchar_t>(byte) : wide;
       return 1;
     }
     if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
@@ -66,10 +79,38 @@ int readCharacter(EditLine* /*editor*/, wchar_t* character) {
   }
 }
 
+// The line's characters back to the bytes typed: at most capacity - 1 of
+// them, as many as the game reads, a character cut short never begun.
+std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
+  std::size_t kept = 0;
+  std::mbstate_t state{};
+  for (const wchar_t* c = line; *c != L'\0' && *c != L'\n' && *c != L'\r'; ++c) {
+    char bytes[MB_LEN_MAX];
+    std::size_t length = std::wcrtomb(bytes, *c, &state);
+    if (length == static_cast<std::size_t>(-1)) {
+      bytes[0] = static_cast<char>(*c);
+      length = 1;
+      state = std::mbstate_t{};
+    }
+    if (kept + length > capacity - 1) break;
+    std::memcpy(buffer + kept, bytes, length);
+    kept += length;
+  }
+  buffer[kept] = '\0';
+  return kept;
+}
+
 }  // namespace
 
 bool openLineEditor() {
   if (editor != nullptr) return true;
+  // Characters as the terminal shows them: the player's UTF-8, or UTF-8
+  // where the player's settings name none (the C locale takes only ASCII,
+  // and the editor would drop every other byte).
+  if (std::setlocale(LC_CTYPE, "") == nullptr ||
+      std::strcmp(::nl_langinfo(CODESET), "UTF-8") != 0) {
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+  }
   editor = ::el_init("tidewrack", stdin, stdout, stderr);
   if (editor == nullptr) return false;
   commands = ::history_init();
@@ -110,17 +151,11 @@ bool editLine(const char* prompt, const char* typedAhead, char* buffer, int capa
   ::el_resize(editor);  // the window may have changed size since the last line
   if (typedAhead[0] != '\0') ::el_push(editor, typedAhead);
   int count = 0;
-  const char* line = ::el_gets(editor, &count);
-  if (line == nullptr || count <= 0) return false;
-  int kept = 0;
+  const wchar_t* line = ::el_wgets(editor, &count);
+  if (line == nullptr || count <= 0 || capacity <= 0) return false;
+  lineBytes(line, buffer, static_cast<std::size_t>(capacity));
   char shown[256];
-  std::size_t shownLength = 0;
-  for (const char* c = line; *c != '\0' && *c != '\n' && *c != '\r'; ++c) {
-    if (kept < capacity - 1) buffer[kept++] = *c;
-    if (shownLength < sizeof shown - 1) shown[shownLength++] = *c;
-  }
-  buffer[kept] = '\0';
-  shown[shownLength] = '\0';
+  lineBytes(line, shown, sizeof shown);
   if (screenIsOpen()) noteTypedLine(promptText, shown);
   return true;
 }

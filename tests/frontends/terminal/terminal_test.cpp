@@ -682,6 +682,19 @@ TEST(TerminalLines, UpCallsBackEarlierCommands) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
+// Bytes above 127 are part of the line, as in a pipe: "é north" matches no
+// word and never moves the player.
+TEST(TerminalLines, BytesAbove127AreKeptAsInAPipe) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(pastTitle(game));
+  game.type("\xc3\xa9 north\r");
+  EXPECT_TRUE(game.see("\r\n\r\nYou don't know those words\r\n\r\n" + PROMPT));
+  EXPECT_EQ(game.screen().find(CLEAR, game.screen().find(PROMPT)), std::string::npos)
+      << "the player moved";
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
 // An empty Enter is not kept, and does not lose the command before it.
 TEST(TerminalLines, UpAfterAnEmptyLineStillCallsBackTheLastCommand) {
   SKIP_WITHOUT_LINE_EDITOR();
