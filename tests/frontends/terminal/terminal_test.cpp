@@ -890,8 +890,8 @@ TEST(TerminalHangUp, ClosedTerminalEndsTheGame) {
 // terminal: the game is run here without a shell, so nothing but the game
 // itself can put the terminal back before the signal ends it.
 TEST(TerminalWayOut, EveryEndingSignalLeavesTheTerminalAsItWas) {
-  for (int signal : {SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGPROF, SIGVTALRM, SIGSYS, SIGTRAP,
-                     SIGPWR, SIGIO, SIGSTKFLT, SIGRTMIN, SIGRTMAX}) {
+  for (int signal : {SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGPROF, SIGVTALRM, SIGSYS,
+                     SIGTRAP, SIGPWR, SIGIO, SIGSTKFLT, SIGRTMIN, SIGRTMAX}) {
     SCOPED_TRACE(signal);
     PlayedGame game;
     START_OR_SKIP(game);
