@@ -6,12 +6,12 @@
 
 #include "app/loop.hpp"
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
-#include "console/line_editor.hpp"
-#include "console/pipe_console.hpp"
-#include "console/terminal_console.hpp"
-#include "console/terminal_screen.hpp"
 #include "core/game.hpp"
+#include "disk/disk_files.hpp"
+#include "frontends/pipe/pipe_console.hpp"
+#include "frontends/screen/screen.hpp"
+#include "frontends/terminal/line_editor.hpp"
+#include "frontends/terminal/terminal_console.hpp"
 
 namespace {
 
@@ -46,7 +46,7 @@ int main() {
     // Output wrapped to the terminal's width, and a screen that can be drawn
     // again, when the player both types and sees it there.
     if (screenIsTerminal) {
-      openScreen();
+      openTerminalScreen();
       watchScreen();
       frontEnd.write = screenWrite;
       frontEnd.clearScreen = screenClear;

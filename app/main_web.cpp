@@ -9,9 +9,9 @@
 
 #include "app/loop.hpp"
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
-#include "console/pipe_console.hpp"
-#include "console/web_console.hpp"
+#include "disk/disk_files.hpp"
+#include "frontends/pipe/pipe_console.hpp"
+#include "frontends/web/web_console.hpp"
 
 // clang-format off
 EM_JS(int, onWebPage, (), {

@@ -3,10 +3,10 @@
 // pipe behaviour as everywhere else when input or output is redirected.
 #include "app/loop.hpp"
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
-#include "console/pipe_console.hpp"
-#include "console/windows_console.hpp"
 #include "core/game.hpp"
+#include "disk/disk_files.hpp"
+#include "frontends/pipe/pipe_console.hpp"
+#include "frontends/windows/windows_console.hpp"
 
 int main() {
   useBinaryInput();

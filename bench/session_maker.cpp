@@ -5,10 +5,10 @@
 
 #include "app/loop.hpp"
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "disk/disk_files.hpp"
 
 namespace {
 

@@ -13,7 +13,7 @@
 // Prints the figures and exits 1 when a target is missed.
 //
 //   node bench/web_bench.js [BUILD_DIR]      (BUILD_DIR: build/web)
-// Needs the `web` preset's build, Debian's chromium and web/node_modules.
+// Needs the `web` preset's build, Debian's chromium and frontends/web/node_modules.
 'use strict';
 const childProcess = require('child_process');
 const fs = require('fs');
@@ -22,8 +22,8 @@ const path = require('path');
 const zlib = require('zlib');
 
 const root = path.resolve(__dirname, '..');
-const { chromium } = require(path.join(root, 'web/node_modules/playwright-core'));
-const { serve } = require(path.join(root, 'tests/web/serve.js'));
+const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
+const { serve } = require(path.join(root, 'tests/frontends/web/serve.js'));
 
 const build = path.resolve(process.argv[2] || path.join(root, 'build/web'));
 const site = path.join(build, 'site');

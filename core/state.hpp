@@ -2,7 +2,6 @@
 #pragma once
 #include <cstdint>
 
-#include "core/state.hpp"
 #include "core/world.hpp"
 
 inline constexpr int NAME_CAPACITY = 80;  // room for 79 characters and the terminator

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
 #include "core/state.hpp"
+#include "disk/disk_files.hpp"
 #include "parser/parser.hpp"
 #include "tests/scripted_console.hpp"
 

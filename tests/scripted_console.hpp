@@ -13,8 +13,8 @@
 
 #include "app/loop.hpp"
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
-#include "console/pipe_console.hpp"
+#include "disk/disk_files.hpp"
+#include "frontends/pipe/pipe_console.hpp"
 
 namespace scripted {
 

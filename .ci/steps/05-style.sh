@@ -3,7 +3,9 @@
 # clang-tidy finding in the game's own code (the checks in .clang-tidy), and
 # every include pointing down the layers:
 #   app/ -> actions/, persistence/ -> parser/ -> core/ -> console/
-# (actions/ may use parser/; persistence/ uses core/ and console/ only).
+#   app/ -> frontends/ -> disk/ -> console/
+# (actions/ may use parser/; persistence/ uses core/ and console/ only; the
+# game's own layers never reach a front end or the disk, only the seam).
 # Uses the compile commands of the test build, which the README's test
 # command has made; installs clang-format and clang-tidy when missing.
 set -euo pipefail
@@ -21,15 +23,17 @@ echo "-- layers"
 allowed_for() {
   case "$1" in
     console) echo "console" ;;
+    disk) echo "console disk" ;;
+    frontends) echo "console disk frontends" ;;
     core) echo "console core" ;;
     parser) echo "console core parser" ;;
     actions) echo "console core parser actions" ;;
     persistence) echo "console core persistence" ;;
-    app) echo "console core parser actions persistence app" ;;
+    app) echo "console disk frontends core parser actions persistence app" ;;
   esac
 }
 wrong=0
-for layer in console core parser actions persistence app; do
+for layer in console disk frontends core parser actions persistence app; do
   allowed=" $(allowed_for "$layer") "
   while IFS=: read -r file _ included; do
     folder="${included#*\"}"
@@ -41,7 +45,7 @@ for layer in console core parser actions persistence app; do
         wrong=1
         ;;
     esac
-  done < <(grep -Hn '^#include "' "$layer"/*.cpp "$layer"/*.hpp 2>/dev/null || true)
+  done < <(git ls-files -z "$layer/*.cpp" "$layer/*.hpp" | xargs -0 -r grep -Hn '^#include "' || true)
 done
 [ "$wrong" -eq 0 ]
 
@@ -49,7 +53,7 @@ echo "-- clang-tidy"
 build=build/test
 [ -f "$build/compile_commands.json" ] || cmake --preset test >/dev/null
 run-clang-tidy -p "$build" -j "$(nproc)" -quiet \
-  "$(pwd)/(core|parser|actions|persistence|console|app)/.*\.cpp$" >"$build/clang-tidy.log" 2>&1 ||
+  "$(pwd)/(core|parser|actions|persistence|console|disk|frontends|app)/.*\.cpp$" >"$build/clang-tidy.log" 2>&1 ||
   {
     grep -E 'warning:|error:' "$build/clang-tidy.log" | sort -u | head -n 40
     exit 1

@@ -4,7 +4,7 @@
 # session under Node through the WebAssembly build of the harness, the Node
 # pipe-mode program against the native program byte for byte, and a whole
 # game in Debian's chromium, headless. The toolchain, chromium and the pinned
-# npm packages (web/package-lock.json) are installed when they are missing.
+# npm packages (frontends/web/package-lock.json) are installed when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 started=$SECONDS
@@ -27,7 +27,7 @@ export NODE_PATH=/usr/share/nodejs
 
 # The terminal emulator and the browser driver, exactly as the lockfile pins
 # them; no package runs an install script (none downloads a browser).
-(cd web && timeout 300 npm ci --no-audit --no-fund --ignore-scripts </dev/null)
+(cd frontends/web && timeout 300 npm ci --no-audit --no-fund --ignore-scripts </dev/null)
 
 rm -rf build/web
 timeout 1500 cmake --workflow --preset web </dev/null

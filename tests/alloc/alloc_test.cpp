@@ -30,11 +30,11 @@
 
 #include "app/loop.hpp"
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
-#include "console/pipe_console.hpp"
 #include "core/game.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "disk/disk_files.hpp"
+#include "frontends/pipe/pipe_console.hpp"
 #include "persistence/savefile.hpp"
 
 // ---------------------------------------------------------------------------

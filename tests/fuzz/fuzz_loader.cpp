@@ -12,9 +12,9 @@
 #include <cstring>
 
 #include "console/console.hpp"
-#include "console/pipe_console.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "frontends/pipe/pipe_console.hpp"
 #include "persistence/save_format.hpp"
 #include "persistence/savefile.hpp"
 #include "tests/save_support.hpp"

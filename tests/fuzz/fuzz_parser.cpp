@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
-#include "console/pipe_console.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "disk/disk_files.hpp"
+#include "frontends/pipe/pipe_console.hpp"
 #include "parser/parser.hpp"
 
 namespace {

@@ -22,8 +22,8 @@ const os = require('os');
 const path = require('path');
 const { serve } = require('./serve.js');
 
-const root = path.resolve(__dirname, '../..');
-const { chromium } = require(path.join(root, 'web/node_modules/playwright-core'));
+const root = path.resolve(__dirname, '../../..');
+const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
 
 function option(name) {
   const at = process.argv.indexOf(`--${name}`);

@@ -1,6 +1,6 @@
 // The front end for a player in a web browser: a terminal emulator on the
 // page shows the game and takes its keys, and the browser's own storage
-// keeps the saved game. The page's script (web/page.js) owns the terminal,
+// keeps the saved game. The page's script (frontends/web/page.js) owns the terminal,
 // the queue of typed keys and the editing of a command line; the game waits
 // on it without blocking the page, and the page goes on while it waits.
 #pragma once

@@ -9,6 +9,9 @@
 bool openTerminal();
 // Puts the snapshot back.
 void closeTerminal();
+// With the screen a terminal too: output wrapped to the terminal's width, on
+// a screen that can be drawn again (see frontends/screen/screen.hpp).
+void openTerminalScreen();
 // With the screen a terminal too: draws the screen again after a resize and
 // after fg, whenever the game waits for the player.
 void watchScreen();

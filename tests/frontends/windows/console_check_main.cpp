@@ -14,7 +14,7 @@
 #include <windows.h>
 
 #include "console/console.hpp"
-#include "console/windows_console.hpp"
+#include "frontends/windows/windows_console.hpp"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include <gtest/gtest.h>
 
 #include "console/console.hpp"
-#include "console/line_editor.hpp"
-#include "console/terminal_console.hpp"
+#include "frontends/terminal/line_editor.hpp"
+#include "frontends/terminal/terminal_console.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Built without a line-editing library: lines are typed with the terminal's
 // own editing (echo, Backspace, Ctrl-U), and no history is kept.
-#include "console/line_editor.hpp"
+#include "frontends/terminal/line_editor.hpp"
 
 bool openLineEditor() { return false; }
 void closeLineEditor() {}

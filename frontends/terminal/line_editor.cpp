@@ -1,4 +1,4 @@
-#include "console/line_editor.hpp"
+#include "frontends/terminal/line_editor.hpp"
 
 #include <histedit.h>
 
@@ -8,9 +8,9 @@
 
 #include <unistd.h>
 
-#include "console/pipe_console.hpp"
-#include "console/terminal_console.hpp"
-#include "console/terminal_screen.hpp"
+#include "frontends/pipe/pipe_console.hpp"
+#include "frontends/screen/screen.hpp"
+#include "frontends/terminal/terminal_console.hpp"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "console/windows_console.hpp"
+#include "frontends/windows/windows_console.hpp"
 
 #include <atomic>
 #include <cstdio>
@@ -9,7 +9,7 @@
 
 #include "console/console.hpp"
 #include "console/keys.hpp"
-#include "console/line_reader.hpp"
+#include "frontends/pipe/line_reader.hpp"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_INPUT
 #define ENABLE_VIRTUAL_TERMINAL_INPUT 0x0200

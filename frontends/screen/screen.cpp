@@ -1,17 +1,14 @@
-#include "console/terminal_screen.hpp"
+#include "frontends/screen/screen.hpp"
 
 #include <cstdio>
 #include <cstring>
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include "console/console.hpp"
-#include "console/pipe_console.hpp"
 
 namespace {
 
 bool opened = false;
+ScreenSink sink = nullptr;
 int columns = 80;
 int rows = 24;
 
@@ -29,14 +26,14 @@ char pending[4096];
 std::size_t pendingLength = 0;
 
 void sendPending() {
-  if (pendingLength > 0) writeStandardOutput(pending, pendingLength);
+  if (pendingLength > 0) sink(pending, pendingLength);
   pendingLength = 0;
 }
 
 void emit(const char* text, std::size_t length) {
   if (pendingLength + length > sizeof pending) sendPending();
   if (length > sizeof pending) {
-    writeStandardOutput(text, length);
+    sink(text, length);
     return;
   }
   std::memcpy(pending + pendingLength, text, length);
@@ -200,9 +197,10 @@ void cursorToColumn(int column) {
 
 }  // namespace
 
-void openScreen() {
+void openScreen(ScreenSink output, int screenColumns, int screenRows) {
   opened = true;
-  readScreenSize();
+  sink = output;
+  setScreenSize(screenColumns, screenRows);
   live = Layout{};
   live.width = columns;
   keptLength = 0;
@@ -211,12 +209,10 @@ void openScreen() {
 
 bool screenIsOpen() { return opened; }
 
-void readScreenSize() {
-  winsize size{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-    columns = size.ws_col < MAX_COLUMNS ? size.ws_col : MAX_COLUMNS;
-    rows = size.ws_row > 0 ? size.ws_row : 24;
-  }
+void setScreenSize(int screenColumns, int screenRows) {
+  if (screenColumns <= 0) return;
+  columns = screenColumns < MAX_COLUMNS ? screenColumns : MAX_COLUMNS;
+  rows = screenRows > 0 ? screenRows : 24;
 }
 
 int screenColumns() { return columns; }

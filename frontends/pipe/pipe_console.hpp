@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "console/console.hpp"
-#include "console/line_reader.hpp"
+#include "frontends/pipe/line_reader.hpp"
 
 using ByteSink = void (*)(const char* text, std::size_t length);
 

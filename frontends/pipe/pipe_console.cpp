@@ -1,4 +1,4 @@
-#include "console/pipe_console.hpp"
+#include "frontends/pipe/pipe_console.hpp"
 
 #include <cerrno>
 #include <cstdlib>

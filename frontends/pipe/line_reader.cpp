@@ -1,4 +1,4 @@
-#include "console/line_reader.hpp"
+#include "frontends/pipe/line_reader.hpp"
 
 #include "console/console.hpp"
 

@@ -1,4 +1,4 @@
-#include "console/terminal_console.hpp"
+#include "frontends/terminal/terminal_console.hpp"
 
 #include <cerrno>
 #include <csignal>
@@ -6,15 +6,16 @@
 #include <cstring>
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "console/console.hpp"
 #include "console/keys.hpp"
-#include "console/line_editor.hpp"
-#include "console/line_reader.hpp"
-#include "console/pipe_console.hpp"
-#include "console/terminal_screen.hpp"
+#include "frontends/pipe/line_reader.hpp"
+#include "frontends/pipe/pipe_console.hpp"
+#include "frontends/screen/screen.hpp"
+#include "frontends/terminal/line_editor.hpp"
 
 namespace {
 
@@ -79,12 +80,17 @@ constexpr int ENDING_SIGNALS[] = {
 #endif
 };
 
+void readTerminalSize() {
+  winsize size{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0) setScreenSize(size.ws_col, size.ws_row);
+}
+
 // Waits until a key can be read (or the terminal is gone), drawing the
 // screen again after a resize or a stop.
 void waitForInput() {
   for (;;) {
     if (sizeChanged != 0 || continued != 0) {
-      if (sizeChanged != 0) readScreenSize();
+      if (sizeChanged != 0) readTerminalSize();
       sizeChanged = 0;
       continued = 0;
       if (repaint != nullptr) repaint();
@@ -372,6 +378,12 @@ bool openTerminal() {
   installFatalHandlers();
   applyQuietMode();
   return true;
+}
+
+void openTerminalScreen() {
+  winsize size{};
+  const bool known = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0;
+  openScreen(writeStandardOutput, known ? size.ws_col : 80, known ? size.ws_row : 24);
 }
 
 void watchScreen() {

@@ -1,64 +1,21 @@
-#include "console/file_storage.hpp"
-
+// The player's files on POSIX systems (and in the web edition's file
+// system, which behaves like one).
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-// After windows.h, which it needs.
-#include <ntsecapi.h>
-#else
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 #include "console/console.hpp"
+#include "disk/disk_calls.hpp"
+#include "disk/disk_files.hpp"
 
-namespace {
-
-// ---- The few file operations the player's files need, on each platform.
-// Files are read and written as bytes.
-
-#ifdef _WIN32
-
-int openForReading(const char* name) { return ::_open(name, _O_RDONLY | _O_BINARY); }
-
-bool isPlainFile(int file) {
-  struct _stat facts {};
-  return ::_fstat(file, &facts) == 0 && (facts.st_mode & _S_IFMT) == _S_IFREG;
-}
-
-long readBytes(int file, char* buffer, std::size_t capacity) {
-  return ::_read(file, buffer, static_cast<unsigned>(capacity));
-}
-
-int createNewFile(const char* name) {
-  return ::_open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-
-long writeBytes(int file, const char* bytes, std::size_t length) {
-  return ::_write(file, bytes, static_cast<unsigned>(length));
-}
-
-// The file's attributes stay Windows' own business.
-bool takeOverPermissions(int, const char*) { return true; }
-bool putOnDisk(int file) { return ::_commit(file) == 0; }
-bool closeFile(int file) { return ::_close(file) == 0; }
-void removeFile(const char* name) { ::_unlink(name); }
-
-bool moveOver(const char* fresh, const char* target) {
-  return ::MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-#else
+namespace disk {
 
 // Without waiting for a writer, should the file be a pipe.
 int openForReading(const char* name) { return ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC); }
@@ -87,31 +44,7 @@ long writeBytes(int file, const char* bytes, std::size_t length) {
 bool putOnDisk(int file) { return ::fsync(file) == 0; }
 bool closeFile(int file) { return ::close(file) == 0; }
 
-#endif
-
-bool writeAll(int file, const char* bytes, std::size_t length) {
-  while (length > 0) {
-    const long wrote = writeBytes(file, bytes, length);
-    if (wrote <= 0) return false;
-    bytes += wrote;
-    length -= static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
-// ---- Names for a new file beside the one it replaces: the file's own name
-// with twelve random letters and digits and ".new" after it, so that nobody
-// can know it beforehand and put a file of their own there first.
-
-constexpr int RANDOM_LETTERS = 12;
-// A file of that form younger than this may be another game's save under way.
-constexpr long long LEFTOVER_SECONDS = 60;
-
-#ifdef _WIN32
-bool systemNoise(unsigned char* noise, std::size_t length) {
-  return ::RtlGenRandom(noise, static_cast<ULONG>(length)) != FALSE;
-}
-#elif defined(__EMSCRIPTEN__)
+#ifdef __EMSCRIPTEN__
 // The randomness of the browser, or of Node.
 bool systemNoise(unsigned char* noise, std::size_t length) {
   return ::getentropy(noise, length) == 0;
@@ -122,141 +55,22 @@ bool systemNoise(unsigned char* noise, std::size_t length) {
 }
 #endif
 
-bool isLetterOrDigit(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+unsigned long long momentNoise() {
+  timespec monotonic{};
+  timespec wall{};
+  ::clock_gettime(CLOCK_MONOTONIC, &monotonic);
+  ::clock_gettime(CLOCK_REALTIME, &wall);
+  return (static_cast<unsigned long long>(monotonic.tv_sec) * 1000000000ULL +
+          static_cast<unsigned long long>(monotonic.tv_nsec)) ^
+         (static_cast<unsigned long long>(wall.tv_sec) * 1000000000ULL +
+          static_cast<unsigned long long>(wall.tv_nsec)) *
+             0x9E3779B97F4A7C15ULL ^
+         static_cast<unsigned long long>(::getpid());
 }
 
-void randomLetters(char* into) {
-  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  unsigned char noise[RANDOM_LETTERS] = {};
-  if (!systemNoise(noise, sizeof noise)) {
-    // No randomness from the system: the clocks and where this runs, stirred.
-    auto mix = static_cast<unsigned long long>(
-                   std::chrono::steady_clock::now().time_since_epoch().count()) ^
-               static_cast<unsigned long long>(
-                   std::chrono::system_clock::now().time_since_epoch().count()) *
-                   0x9E3779B97F4A7C15ULL ^
-               static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&noise));
-    for (unsigned char& byte : noise) {
-      mix ^= mix >> 29;
-      mix *= 0xBF58476D1CE4E5B9ULL;
-      byte = static_cast<unsigned char>(mix >> 56);
-    }
-  }
-  for (int at = 0; at < RANDOM_LETTERS; ++at) into[at] = letters[noise[at] % 62];
-}
+}  // namespace disk
 
-// "<name>.<random>.new" into fresh.
-bool makeFreshName(const char* name, char* fresh, std::size_t capacity) {
-  char random[RANDOM_LETTERS + 1] = {};
-  randomLetters(random);
-  const int made = std::snprintf(fresh, capacity, "%s.%s.new", name, random);
-  return made > 0 && static_cast<std::size_t>(made) < capacity;
-}
-
-// True for "<name>.<1 to 12 letters or digits>.new": a file a save of this
-// name left behind (this game's earlier saves put a process number there).
-bool isLeftoverOf(const char* name, const char* entry) {
-  const std::size_t nameLength = std::strlen(name);
-  const std::size_t length = std::strlen(entry);
-  if (length < nameLength + 6 || std::strncmp(entry, name, nameLength) != 0) return false;
-  if (entry[nameLength] != '.' || std::strcmp(entry + length - 4, ".new") != 0) return false;
-  const std::size_t middle = length - nameLength - 5;
-  if (middle < 1 || middle > RANDOM_LETTERS) return false;
-  for (std::size_t at = nameLength + 1; at < length - 4; ++at) {
-    if (!isLetterOrDigit(entry[at])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-long readDiskFile(const char* name, char* buffer, std::size_t capacity) {
-  const int file = openForReading(name);
-  if (file < 0) return errno == ENOENT ? FILE_MISSING : FILE_UNREADABLE;
-  if (!isPlainFile(file)) {
-    closeFile(file);
-    return FILE_UNREADABLE;
-  }
-  std::size_t length = 0;
-  long result = 0;
-  for (;;) {
-    char spare = 0;
-    // Once the buffer is full, one byte more tells a file that fits from
-    // one that does not, without reading the rest of it.
-    char* into = length < capacity ? buffer + length : &spare;
-    const long got = readBytes(file, into, length < capacity ? capacity - length : 1);
-    if (got < 0) {
-      result = FILE_UNREADABLE;
-      break;
-    }
-    if (got == 0) {
-      result = static_cast<long>(length);
-      break;
-    }
-    if (length == capacity) {
-      result = FILE_TOO_LARGE;
-      break;
-    }
-    length += static_cast<std::size_t>(got);
-  }
-  closeFile(file);
-  return result;
-}
-
-#ifdef _WIN32
-
-// ---- Replacing a file, on Windows: the new file is written under a fresh
-// name beside the old one, put on the disk and moved over it in one step. A
-// game stopped before the move leaves that file behind; every later save
-// removes files of that form that are more than a minute old.
-
-namespace {
-
-void removeLeftovers(const char* name) {
-  char pattern[4096];
-  const int made = std::snprintf(pattern, sizeof pattern, "%s.*.new", name);
-  if (made < 0 || static_cast<std::size_t>(made) >= sizeof pattern) return;
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  auto ticks = [](const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-  };
-  FILETIME now;
-  ::GetSystemTimeAsFileTime(&now);
-  do {
-    const unsigned long long written = ticks(found.ftLastWriteTime);
-    // Windows counts file times in tenths of a microsecond.
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-        isLeftoverOf(name, found.cFileName) && ticks(now) > written &&
-        ticks(now) - written > static_cast<unsigned long long>(LEFTOVER_SECONDS) * 10000000ULL) {
-      ::DeleteFileA(found.cFileName);
-    }
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
-}
-
-}  // namespace
-
-bool replaceDiskFile(const char* name, const char* bytes, std::size_t length) {
-  removeLeftovers(name);
-  char fresh[4096];
-  int file = -1;
-  for (int tries = 0; tries < 4 && file < 0; ++tries) {
-    if (!makeFreshName(name, fresh, sizeof fresh)) return false;
-    file = createNewFile(fresh);
-    if (file < 0 && errno != EEXIST) return false;
-  }
-  if (file < 0) return false;
-  bool written =
-      writeAll(file, bytes, length) && takeOverPermissions(file, name) && putOnDisk(file);
-  if (!closeFile(file)) written = false;
-  if (written && moveOver(fresh, name)) return true;
-  removeFile(fresh);
-  return false;
-}
-#else
+using namespace disk;
 
 // ---- Replacing a file, on POSIX systems.
 //
@@ -464,4 +278,3 @@ bool replaceDiskFile(const char* name, const char* bytes, std::size_t length) {
   ::close(place.folder);
   return replaced;
 }
-#endif

@@ -1,4 +1,5 @@
-// The game's output on a terminal's screen. Lines are wrapped at the
+// The game's output on a screen that takes a terminal's escape codes: a real
+// terminal, or the terminal emulator of the web page. Lines are wrapped at the
 // terminal's width between words (a word is cut only when it is longer than a
 // whole row), a rule of underscores is drawn one row wide, and everything
 // shown since the screen was last cleared is kept, so that the screen can be
@@ -7,11 +8,14 @@
 #pragma once
 #include <cstddef>
 
-// Starts drawing on standard output, which is a terminal, at its size.
-void openScreen();
+// Where the screen's bytes go: the terminal's output, or the page.
+using ScreenSink = void (*)(const char* bytes, std::size_t length);
+
+// Starts drawing through the sink on a screen of this size.
+void openScreen(ScreenSink sink, int columns, int rows);
 bool screenIsOpen();
-// Reads the terminal's size again (after a resize).
-void readScreenSize();
+// The screen's new size, after a resize; it is drawn again by redrawScreen.
+void setScreenSize(int columns, int rows);
 int screenColumns();
 
 // The front end's write and clear.

@@ -1,12 +1,12 @@
-#include "console/web_console.hpp"
+#include "frontends/web/web_console.hpp"
 
 #include <emscripten.h>
 #include <unistd.h>
 
 #include "console/console.hpp"
-#include "console/file_storage.hpp"
+#include "disk/disk_files.hpp"
 
-// ---- The page's side. Each call reaches the page's script (web/page.js)
+// ---- The page's side. Each call reaches the page's script (frontends/web/page.js)
 // through Module.tidewrack; the ones that wait hand the browser back its
 // event loop until the page has an answer.
 
