@@ -1,26 +1,67 @@
-# Installing the game and its manual page, and the Debian package made from
-# that installation (cpack -G DEB).
+# Installing the game, its manual page, its menu entry, icon and software
+# centre metadata, and the Debian package made from that installation
+# (cpack -G DEB).
 include(GNUInstallDirs)
 
 # A Debian package puts games in /usr/games; a plain install uses bin/.
 set(TIDEWRACK_INSTALL_BINDIR "${CMAKE_INSTALL_BINDIR}"
     CACHE STRING "Where the program goes under the install prefix (games for a Debian package)")
 option(TIDEWRACK_COMPRESS_MANPAGE "Install the manual page gzip-compressed, as Debian wants it" OFF)
+option(TIDEWRACK_DEBIAN_DOCS
+       "Install the copyright file and the changelogs in share/doc/tidewrack as a Debian package has them" OFF)
 
 install(TARGETS tidewrack RUNTIME DESTINATION ${TIDEWRACK_INSTALL_BINDIR})
 
-set(tidewrack_manpage ${CMAKE_CURRENT_SOURCE_DIR}/doc/tidewrack.6)
-if(TIDEWRACK_COMPRESS_MANPAGE)
+# Files written from the sources with the version in them.
+set(tidewrack_manpage ${CMAKE_CURRENT_BINARY_DIR}/tidewrack.6)
+configure_file(doc/tidewrack.6.in ${tidewrack_manpage} @ONLY)
+set(tidewrack_id org.example.tidewrack)
+set(tidewrack_metainfo ${CMAKE_CURRENT_BINARY_DIR}/${tidewrack_id}.metainfo.xml)
+configure_file(data/${tidewrack_id}.metainfo.xml.in ${tidewrack_metainfo} @ONLY)
+
+# gzip -n: no name or time in the compressed file, so that it is the same
+# whenever it is made.
+function(tidewrack_gzip source compressed target)
   find_program(TIDEWRACK_GZIP gzip REQUIRED)
-  add_custom_command(
-    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/tidewrack.6.gz
-    COMMAND ${TIDEWRACK_GZIP} -9 -n -c ${tidewrack_manpage} > ${CMAKE_CURRENT_BINARY_DIR}/tidewrack.6.gz
-    DEPENDS ${tidewrack_manpage}
-    COMMENT "Compressing the manual page")
-  add_custom_target(tidewrack_manpage ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/tidewrack.6.gz)
+  add_custom_command(OUTPUT ${compressed}
+                     COMMAND ${TIDEWRACK_GZIP} -9 -n -c ${source} > ${compressed}
+                     DEPENDS ${source}
+                     COMMENT "Compressing ${source}")
+  add_custom_target(${target} ALL DEPENDS ${compressed})
+endfunction()
+
+if(TIDEWRACK_COMPRESS_MANPAGE)
+  tidewrack_gzip(${tidewrack_manpage} ${CMAKE_CURRENT_BINARY_DIR}/tidewrack.6.gz tidewrack_manpage)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tidewrack.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 else()
   install(FILES ${tidewrack_manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+endif()
+
+# The menu entry (it opens the game in a terminal), the icon, and what
+# software centres show, under the one id.
+install(FILES data/${tidewrack_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${tidewrack_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES data/icons/tidewrack.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 192 512)
+  install(FILES data/icons/tidewrack-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME tidewrack.png)
+endforeach()
+
+# The package's copyright file and its two changelogs: the players' one
+# (CHANGELOG.md) and the package's own, dated by SOURCE_DATE_EPOCH when it is
+# set (the time of the commit, for a release), as Debian's tools date it.
+if(TIDEWRACK_DEBIAN_DOCS)
+  set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tidewrack)
+  string(TIMESTAMP TIDEWRACK_DEBIAN_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  configure_file(data/debian/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian @ONLY)
+  tidewrack_gzip(${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz
+                 tidewrack_debian_changelog)
+  tidewrack_gzip(${CMAKE_CURRENT_SOURCE_DIR}/CHANGELOG.md ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+                 tidewrack_changelog)
+  install(FILES data/debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz
+                ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${doc_dir})
+else()
+  install(FILES LICENSE CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
 set(CPACK_GENERATOR DEB)

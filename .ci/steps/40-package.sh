@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: builds it (build/package), shows its metadata and file
-# list, checks both, then unpacks it into a scratch folder and plays a short
+# list, checks both, holds it to lintian (not one error or warning), its menu
+# entry to desktop-file-validate and its software centre metadata to
+# appstreamcli, then unpacks it into a scratch folder and plays a short
 # session with the unpacked program: the title, a few commands, a death, and
 # "n" at the play-again question.
 set -euo pipefail
@@ -9,6 +11,13 @@ cd "$(dirname "$0")/../.."
 missing=()
 command -v dpkg-deb >/dev/null || missing+=(dpkg)
 command -v groff >/dev/null || missing+=(groff-base)
+# CPack's DEB generator looks at the program with file.
+command -v file >/dev/null || missing+=(file)
+command -v dpkg-buildflags >/dev/null || missing+=(dpkg-dev)
+command -v readelf >/dev/null || missing+=(binutils)
+command -v lintian >/dev/null || missing+=(lintian)
+command -v appstreamcli >/dev/null || missing+=(appstream)
+command -v desktop-file-validate >/dev/null || missing+=(desktop-file-utils)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update -qq
@@ -20,15 +29,23 @@ fail() {
   exit 1
 }
 
-# The manual page renders without a single warning.
-warnings=$(groff -ww -man -Tutf8 -z doc/tidewrack.6 2>&1)
-[ -z "$warnings" ] || fail "the manual page has warnings:"$'\n'"$warnings"
-
 rm -rf build/package
 cmake --workflow --preset package </dev/null
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)
 deb=build/package/tidewrack_${version}-1_amd64.deb
 [ -f "$deb" ] || fail "no $deb was made"
+
+# The manual page, with the version written in, renders without a single
+# warning.
+warnings=$(groff -ww -man -Tutf8 -z build/package/tidewrack.6 2>&1)
+[ -z "$warnings" ] || fail "the manual page has warnings:"$'\n'"$warnings"
+grep -q "^\.TH TIDEWRACK 6 [0-9-]* \"Tidewrack ${version}\"" build/package/tidewrack.6 ||
+  fail "the manual page does not carry version ${version}"
+
+# lintian (as root it says so on standard error, and only that is dropped).
+echo "-- lintian $deb"
+lintian --fail-on error,warning --info --display-info "$deb" 2> >(grep -v 'root privileges' >&2) ||
+  fail "lintian found errors or warnings"
 
 echo "-- dpkg-deb --info $deb"
 dpkg-deb --info "$deb"
@@ -45,7 +62,19 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ -n "$(field Description)" ] || fail "no Description"
 
 files=$(awk '$1 !~ /^d/ {print $6}' build/package/contents.txt | sort)
-expected=$'./usr/games/tidewrack\n./usr/share/man/man6/tidewrack.6.gz'
+expected=$(sort <<'EOF'
+./usr/games/tidewrack
+./usr/share/applications/org.example.tidewrack.desktop
+./usr/share/doc/tidewrack/changelog.Debian.gz
+./usr/share/doc/tidewrack/changelog.gz
+./usr/share/doc/tidewrack/copyright
+./usr/share/icons/hicolor/192x192/apps/tidewrack.png
+./usr/share/icons/hicolor/512x512/apps/tidewrack.png
+./usr/share/icons/hicolor/scalable/apps/tidewrack.svg
+./usr/share/man/man6/tidewrack.6.gz
+./usr/share/metainfo/org.example.tidewrack.metainfo.xml
+EOF
+)
 [ "$files" = "$expected" ] || fail "the package holds"$'\n'"$files"$'\n'"instead of"$'\n'"$expected"
 grep -q '^-rwxr-xr-x root/root .* ./usr/games/tidewrack$' build/package/contents.txt ||
   fail "the program is not an executable owned by root"
@@ -56,6 +85,34 @@ dpkg-deb -x "$deb" "$unpacked"
 
 warnings=$(zcat "$unpacked/usr/share/man/man6/tidewrack.6.gz" | groff -ww -man -Tutf8 -z 2>&1)
 [ -z "$warnings" ] || fail "the packaged manual page has warnings:"$'\n'"$warnings"
+
+# The menu entry and the software centre's metadata, as the desktops' own
+# tools read them, the two under one id, for a game that opens in a
+# terminal with the package's icon.
+share=$unpacked/usr/share
+desktop=$share/applications/org.example.tidewrack.desktop
+desktop-file-validate "$desktop" || fail "desktop-file-validate refuses the menu entry"
+for line in Type=Application Exec=tidewrack Icon=tidewrack Terminal=true; do
+  grep -qx "$line" "$desktop" || fail "the menu entry has no $line"
+done
+grep -qE '^Categories=Game;([A-Za-z]+;)*AdventureGame;' "$desktop" ||
+  fail "the menu entry is not among the adventure games"
+metainfo=$share/metainfo/org.example.tidewrack.metainfo.xml
+appstreamcli validate --pedantic --no-net "$metainfo" || fail "appstreamcli refuses the metainfo"
+grep -qF '<launchable type="desktop-id">org.example.tidewrack.desktop</launchable>' "$metainfo" ||
+  fail "the metainfo does not launch the menu entry"
+grep -qF "<release version=\"${version}\"" "$metainfo" || fail "the metainfo has no release ${version}"
+zcat "$share/doc/tidewrack/changelog.Debian.gz" | head -n 1 |
+  grep -qF "tidewrack (${version}-1) unstable;" || fail "the package's changelog does not start with ${version}-1"
+grep -qF 'License: Expat' "$share/doc/tidewrack/copyright" || fail "the copyright file names no licence"
+
+# Built with the distribution's hardening (fortified calls, immediate
+# binding), and no folder of the build machine left in the program.
+program=$unpacked/usr/games/tidewrack
+readelf -d "$program" | grep 'BIND_NOW' >/dev/null || fail "the program is not linked with -z now"
+readelf -W --dyn-syms "$program" | grep -E "__(memcpy|snprintf)_chk" >/dev/null ||
+  fail "the program calls no fortified function"
+if grep -qaF "$(pwd)" "$program"; then fail "the program holds the build's folder $(pwd)"; fi
 
 # A session in a folder of its own, so that no saved game is met or left.
 mkdir "$unpacked/play"

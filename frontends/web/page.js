@@ -48,7 +48,9 @@ var Module = (function () {
            'The page must be opened from a web server.');
     }
   }
-  if (location.protocol === 'file:') notStarted('the page was opened as a file');
+  // tidewrack.html carries the game inside itself and plays from a file.
+  const singleFile = typeof TIDEWRACK_SINGLE_FILE !== 'undefined';
+  if (location.protocol === 'file:' && !singleFile) notStarted('the page was opened as a file');
 
   // ---- Keys. Each typed key waits here as the text the terminal sent for
   // it: one character, or one escape sequence for a special key.
