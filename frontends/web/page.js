@@ -341,6 +341,20 @@ var Module = (function () {
     tell('The game is over. To start another, press Enter or reload the page.');
   }
 
+  // ---- Offline: the service worker keeps this build's files, so that the
+  // next visit starts without the network. It is asked for once the page has
+  // loaded, so that it never competes with the game's own files; a page
+  // opened as a file has none.
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    window.addEventListener('load', () => {
+      const hadOne = Boolean(navigator.serviceWorker.controller);
+      navigator.serviceWorker.addEventListener('controllerchange', () => {
+        if (hadOne) tell('A newer version of the game is ready: it starts at the next reload.');
+      });
+      navigator.serviceWorker.register('sw.js').catch(error => console.warn(`offline play: ${error}`));
+    });
+  }
+
   return {
     tidewrack: {
       terminal,
