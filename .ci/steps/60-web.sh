@@ -17,6 +17,9 @@ have em++ || missing+=(emscripten)
 have node || missing+=(nodejs)
 have npm || missing+=(npm)
 have chromium || missing+=(chromium)
+# The site's files are also kept compressed with brotli and gzip.
+have brotli || missing+=(brotli)
+have gzip || missing+=(gzip)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update -qq
