@@ -26,6 +26,8 @@ out=$dist/out
 # this script.
 unset MAKEFLAGS MFLAGS MAKELEVEL
 export LC_ALL=C TZ=UTC
+# The toolchain's JavaScript tools find acorn among Debian's Node modules.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 fi
