@@ -12,37 +12,10 @@ const fs = require('fs');
 const path = require('path');
 
 const root = path.resolve(__dirname, '../..');
-const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
+const { launch, waitForText, command } = require(path.join(root, 'tests/frontends/web/page_support.js'));
 const { serve } = require(path.join(root, 'tests/frontends/web/serve.js'));
 
 const [out, work] = process.argv.slice(2).map(p => path.resolve(p));
-
-const FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
-
-function screenText(page) {
-  return page.evaluate(() => {
-    const rows = document.querySelector('.xterm-rows');
-    return rows ? rows.innerText : '';
-  });
-}
-
-async function waitForText(page, text, what) {
-  const until = Date.now() + 20000;
-  for (;;) {
-    const shown = await screenText(page);
-    if (shown.includes(text)) return shown;
-    if (Date.now() > until) {
-      throw new Error(`${what}: "${text}" never showed; the screen was:\n${shown}`);
-    }
-    await page.waitForTimeout(100);
-  }
-}
-
-async function command(page, line) {
-  await page.keyboard.type(line);
-  await page.keyboard.press('Enter');
-}
 
 function offHost(page, requests) {
   page.on('request', request => {
@@ -54,8 +27,7 @@ function offHost(page, requests) {
 async function main() {
   fs.rmSync(work, { recursive: true, force: true });
   fs.mkdirSync(work, { recursive: true });
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true,
-                                          args: FLAGS });
+  const browser = await launch();
   const requests = [];
   try {
     // The site's tarball, unpacked and served.

@@ -8,34 +8,12 @@
 
 const assert = require('assert');
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
 
-const root = path.resolve(__dirname, '../../..');
-const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
+const { launch, waitForText } = require('./page_support.js');
 const { serve } = require('./serve.js');
 
 const [site, work] = process.argv.slice(2).map(p => path.resolve(p));
-
-const FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
-
-function screenText(page) {
-  return page.evaluate(() => {
-    const rows = document.querySelector('.xterm-rows');
-    return rows ? rows.innerText : '';
-  });
-}
-
-async function waitForText(page, text, what) {
-  const until = Date.now() + 20000;
-  for (;;) {
-    const shown = await screenText(page);
-    if (shown.includes(text)) return shown;
-    if (Date.now() > until) throw new Error(`${what}: "${text}" never showed:\n${shown}`);
-    await page.waitForTimeout(100);
-  }
-}
 
 // Width and height from a PNG's header.
 function pngSize(file) {
@@ -66,8 +44,7 @@ async function main() {
   }
 
   const server = await serve(site);
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true,
-                                          args: FLAGS });
+  const browser = await launch();
   try {
     const context = await browser.newContext();
     const page = await context.newPage();
