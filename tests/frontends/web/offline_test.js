@@ -31,6 +31,9 @@ async function main() {
   assert.strictEqual(manifest.name, 'Tidewrack');
   assert.ok(manifest.short_name, 'no short name');
   assert.strictEqual(manifest.display, 'standalone');
+  // The build's version, which the service worker's cache is named by.
+  const build = fs.readFileSync(path.join(site, 'version.txt'), 'utf8').trim();
+  assert.ok(build.startsWith(`${manifest.version}-`), `manifest ${manifest.version}, build ${build}`);
   assert.match(manifest.theme_color, /^#[0-9a-f]{6}$/i);
   assert.match(manifest.background_color, /^#[0-9a-f]{6}$/i);
   const sizes = {};
