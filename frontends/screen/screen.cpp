@@ -57,8 +57,11 @@ bool takesCell(unsigned char byte) { return (byte & 0xc0) != 0x80; }
 // Lays text out in rows of a width: the words of a line that does not fit
 // go on to the next row; spaces at the end of a row are dropped; a word
 // longer than a whole row is cut. A line of underscores alone is a rule: it
-// is cut to the row, never continued on the next. Rows before skipRows are
-// laid out but not drawn; eraseRows clears each drawn row before writing it.
+// is cut to the row, never continued on the next. A line that starts with
+// spaces (a centred or indented line) and does not fit is held until its end:
+// when its words alone fit the row, its leading spaces shrink so that it
+// stays one row. Rows before skipRows are laid out but not drawn; eraseRows
+// clears each drawn row before writing it.
 struct Layout {
   int width = 80;
   int column = 0;  // cells written on the row
@@ -67,6 +70,13 @@ struct Layout {
   int wordBytes = 0;
   int wordCells = 0;
   bool ruleRow = true;  // the line so far is underscores only
+  // The rest of a line that started with spaces, held until it is known
+  // whether it fits once they shrink.
+  char held[MAX_COLUMNS * 4 + 4];
+  int heldBytes = 0;
+  int heldCells = 0;
+  bool holding = false;
+  bool lineDecided = false;  // the held line is laid out: not held again
   long completedRows = 0;
   long skipRows = 0;
   long lastRow = -1;  // with eraseRows: the row whose start erases the rest of the screen
@@ -96,6 +106,7 @@ struct Layout {
   }
 
   void placeWord() {
+    releaseHeld(false);
     if (wordBytes == 0) return;
     if (column + spaces + wordCells <= width) {
       outSpaces(spaces);
@@ -126,8 +137,45 @@ struct Layout {
     spaces = 0;
   }
 
+  // Lays out the held line: with its leading spaces shrunk to fit the row
+  // when it ended (ended) with its words alone fitting.
+  void releaseHeld(bool ended) {
+    if (!holding) return;
+    holding = false;
+    lineDecided = true;
+    if (ended) {
+      int cells = heldCells;
+      for (int i = heldBytes - 1; i >= 0 && held[i] == ' '; --i) --cells;
+      if (cells <= width && spaces + cells > width) spaces = width - cells;
+    }
+    const int length = heldBytes;
+    heldBytes = 0;
+    heldCells = 0;
+    for (int i = 0; i < length; ++i) add(static_cast<unsigned char>(held[i]));
+  }
+
   void add(unsigned char byte) {
+    if (holding) {
+      if (byte == '\n') {
+        releaseHeld(true);
+      } else {
+        held[heldBytes++] = static_cast<char>(byte);
+        if (takesCell(byte)) ++heldCells;
+        // Longer than a row without its spaces, or more than is held: laid
+        // out as it comes.
+        if (heldCells > width || heldBytes >= static_cast<int>(sizeof held)) releaseHeld(false);
+        return;
+      }
+    }
+    if (byte != ' ' && byte != '\n' && column == 0 && spaces > 0 && wordBytes == 0 &&
+        !lineDecided) {
+      holding = true;
+      held[heldBytes++] = static_cast<char>(byte);
+      if (takesCell(byte)) ++heldCells;
+      return;
+    }
     if (byte == '\n') {
+      lineDecided = false;
       placeWord();
       placeSpaces();
       endRow();
@@ -154,7 +202,7 @@ struct Layout {
 
   // Rows in use, the cursor's row counted when something stands on it.
   long usedRows() const {
-    return completedRows + (column > 0 || spaces > 0 || wordBytes > 0 ? 1 : 0);
+    return completedRows + (column > 0 || spaces > 0 || wordBytes > 0 || holding ? 1 : 0);
   }
 };
 
@@ -260,6 +308,7 @@ void noteTypedLine(const char* prompt, const char* line) {
   live.completedRows += typed.usedRows() > 0 ? typed.usedRows() : 1;
   live.column = 0;
   live.ruleRow = true;
+  live.lineDecided = false;
 }
 
 void noteAnsweredLine(const char* line) {
@@ -271,6 +320,7 @@ void noteAnsweredLine(const char* line) {
   live.column = 0;
   live.spaces = 0;
   live.ruleRow = true;
+  live.lineDecided = false;
 }
 
 void forgetCursorLine() {
@@ -280,6 +330,10 @@ void forgetCursorLine() {
   live.wordBytes = 0;
   live.wordCells = 0;
   live.ruleRow = true;
+  live.holding = false;
+  live.heldBytes = 0;
+  live.heldCells = 0;
+  live.lineDecided = false;
 }
 
 void redrawScreen(int rowsBelow) {

@@ -1,0 +1,79 @@
+// The screen's layout on its own: what reaches the terminal for the game's
+// text at a given width.
+#include "frontends/screen/screen.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/prose.hpp"
+
+namespace {
+
+std::string drawn;
+
+void capture(const char* bytes, std::size_t length) { drawn.append(bytes, length); }
+
+std::string shown(const char* text, int columns) {
+  drawn.clear();
+  openScreen(capture, columns, 24);
+  screenWrite(text, std::strlen(text));
+  showHeldOutput();
+  return drawn;
+}
+
+// The first rows of what was drawn, up to and with the rule.
+std::string head(const std::string& text, const std::string& rule) {
+  const std::size_t end = text.find(rule);
+  return end == std::string::npos ? text : text.substr(0, end + rule.size());
+}
+
+}  // namespace
+
+TEST(ScreenLayout, TitleAtFortyColumnsKeepsEveryCentredLineOnOneRow) {
+  const std::string rule(40, '_');
+  const std::string text = shown(titleScreen, 40);
+  // The centred lines lose as many of their leading spaces as they must to
+  // fit; the byline stays one line.
+  EXPECT_EQ(head(text, rule), std::string(31, ' ') + "Tidewrack\n" + std::string(31, ' ') +
+                                  "^^^^^^^^^\n" + std::string(21, ' ') + "by Tobias Wrenfield\n" +
+                                  std::string(22, ' ') + "(Castaway Edition)\n" + rule);
+  // An indented line whose words alone do not fit goes on at word
+  // boundaries with its indentation as written.
+  EXPECT_NE(
+      text.find("\n     You were sailing your small boat\nacross the warm southern seas, on a\n"),
+      std::string::npos);
+  EXPECT_NE(text.find("\n          Good luck, castaway.  You are\ngoing to need it."),
+            std::string::npos);
+}
+
+TEST(ScreenLayout, LinesThatFitAreWrittenAsTheGameWroteThem) {
+  const std::string rule(80, '_');
+  EXPECT_EQ(head(shown(titleScreen, 80), rule), head(titleScreen, rule));
+  // Exactly the width, spaces and all.
+  EXPECT_EQ(shown("      abcdefghij\n", 16), "      abcdefghij\n");
+  // One cell too wide: one leading space goes.
+  EXPECT_EQ(shown("      abcdefghijk\n", 16), "     abcdefghijk\n");
+  // Spaces at the end of the line do not count against it.
+  EXPECT_EQ(shown("      abcdefghijk   \n", 16), "     abcdefghijk\n");
+  // A centred line of two words, each shorter than the row, that do not fit
+  // together goes on to the next row as before.
+  EXPECT_EQ(shown("   abcdefgh ijklmnop\n", 16), "   abcdefgh\nijklmnop\n");
+}
+
+TEST(ScreenLayout, HeldCentredLineIsShownBeforeAWaitAndRedrawnTheSameWay) {
+  // A line still open when the game waits is shown as it stands.
+  EXPECT_EQ(shown("    Name? ", 40), "    Name? ");
+  // Redrawn at another width, the title's byline is laid out as it is live.
+  drawn.clear();
+  openScreen(capture, 80, 24);
+  screenWrite(titleScreen, std::strlen(titleScreen));
+  showHeldOutput();
+  drawn.clear();
+  setScreenSize(40, 60);
+  redrawScreen(0);
+  EXPECT_NE(drawn.find("\x1b[K" + std::string(21, ' ') + "by Tobias Wrenfield\n"),
+            std::string::npos)
+      << drawn;
+}
