@@ -36,6 +36,17 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "dist: the working tree has changes that are not committed; the source tarball is of the commit" >&2
 fi
 
+# Every tool the downloads need, named at once rather than found missing
+# halfway through.
+absent=()
+for tool in git gzip zip dpkg-deb file em++ node npm brotli; do
+  command -v "$tool" >/dev/null || absent+=("$tool")
+done
+if [ ${#absent[@]} -gt 0 ]; then
+  echo "dist: missing ${absent[*]} (Debian: git gzip zip dpkg file emscripten nodejs npm brotli)" >&2
+  exit 1
+fi
+
 step() { echo "-- dist: $*"; }
 rm -rf "$out" "$dist/stage"
 mkdir -p "$out" "$dist/stage"

@@ -13,6 +13,7 @@ started=$SECONDS
 have() { command -v "$1" >/dev/null; }
 missing=()
 have git || missing+=(git)
+have zip || missing+=(zip)
 have unzip || missing+=(unzip)
 have file || missing+=(file)
 have dpkg-deb || missing+=(dpkg)
