@@ -2,7 +2,6 @@
 
 #include <histedit.h>
 
-#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdio>
@@ -10,7 +9,6 @@
 #include <cwchar>
 
 #include <langinfo.h>
-#include <unistd.h>
 
 #include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
@@ -51,31 +49,99 @@ unsigned char redrawKey(EditLine* /*editor*/, int /*key*/) {
   return CC_NORM;
 }
 
-// The editor's keys come from here: a wait that redraws the screen after a
-// resize or fg, then one byte, given to the editor as one character. A
-// terminal left non-blocking by the program before the game is waited on
-// like any other, never taken for the end of input.
-//
-// The bytes of a UTF-8 character make one character of the editor's, shown
-// as one and given back as the same bytes; a byte that starts no character
-// is given as itself.
+// The most bytes the line being read may hold, and whether the rest of a
+// run of characters is being refused.
+std::size_t lineLimit = 0;
+bool refusing = false;
+
+// Where the bytes of a special key (ESC [ ... or ESC O x) stand: they reach
+// the editor whole, whether the line is full or not.
+enum class Sequence { None, AfterEscape, AfterBracket, InParameters, LastByte };
+Sequence sequence = Sequence::None;
+
+// The bytes the line holds now, as the game would read them.
+std::size_t bytesOnLine() {
+  const LineInfoW* line = ::el_wline(editor);
+  std::size_t bytes = 0;
+  std::mbstate_t state{};
+  for (const wchar_t* c = line->buffer; c < line->lastchar; ++c) {
+    char encoded[MB_LEN_MAX];
+    const std::size_t length = std::wcrtomb(encoded, *c, &state);
+    bytes += length == static_cast<std::size_t>(-1) ? 1 : length;
+    if (length == static_cast<std::size_t>(-1)) state = std::mbstate_t{};
+  }
+  return bytes;
+}
+
+// The bytes of the character a byte starts.
+std::size_t characterLength(int lead) {
+  return lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+}
+
+// True when the byte goes on to the editor: every byte of a key that is no
+// character, and a character only while the line has room for it. The
+// first character refused beeps; the rest of its run (a paste that goes on
+// past the end of the line) is dropped here at once, without the editor
+// drawing anything.
+bool takeByte(int byte, bool midCharacter) {
+  switch (sequence) {
+    case Sequence::AfterEscape:
+      sequence = byte == '[' ? Sequence::AfterBracket
+                 : byte == 'O' ? Sequence::LastByte
+                               : Sequence::None;
+      return true;
+    case Sequence::AfterBracket:
+      // ESC [ [ A..E: the Linux console's F1..F5.
+      sequence = byte == '[' ? Sequence::LastByte
+                 : byte >= 0x40 && byte <= 0x7e ? Sequence::None
+                                                : Sequence::InParameters;
+      return true;
+    case Sequence::InParameters:
+      if (byte >= 0x40 || byte < 0x20) sequence = Sequence::None;
+      return true;
+    case Sequence::LastByte: sequence = Sequence::None; return true;
+    case Sequence::None: break;
+  }
+  if (byte == 0x1b) sequence = Sequence::AfterEscape;
+  if (byte < 0x20 || byte == 0x7f) {
+    refusing = false;
+    return true;
+  }
+  if (midCharacter) return !refusing;
+  if (!refusing && bytesOnLine() + characterLength(byte) <= lineLimit) return true;
+  if (!refusing) writeStandardOutput("\a", 1);
+  refusing = true;
+  return false;
+}
+
+// The editor's keys come from here: bytes from the keyboard's buffer,
+// whose wait redraws the screen after a resize or fg, given to the editor
+// one character at a time. The bytes of a UTF-8 character make one
+// character of the editor's, shown as one and given back as the same bytes;
+// a byte that starts no character is given as itself.
 int readCharacter(EditLine* /*editor*/, wchar_t* character) {
   std::mbstate_t state{};
+  bool midCharacter = false;
   for (;;) {
-    waitForKeyboard(redrawAll);
-    unsigned char byte = 0;
-    const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
-    if (got == 1) {
-      const char narrow = static_cast<char>(byte);
-      wchar_t wide = 0;
-      const std::size_t made = std::mbrtowc(&wide, &narrow, 1, &state);
-      if (made == static_cast<std::size_t>(-2)) continue;  // more of the character to come
-      *character = made == static_cast<std::size_t>(-1) ? static_cast<wchar_t>(byte) : wide;
-      return 1;
+    const int byte = nextTypedByte(redrawAll);
+    if (byte < 0) {
+      *character = L'\0';
+      return 0;
     }
-    if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-    *character = L'\0';
-    return got == 0 ? 0 : -1;
+    if (!takeByte(byte, midCharacter)) {
+      state = std::mbstate_t{};
+      midCharacter = false;
+      continue;
+    }
+    const char narrow = static_cast<char>(byte);
+    wchar_t wide = 0;
+    const std::size_t made = std::mbrtowc(&wide, &narrow, 1, &state);
+    if (made == static_cast<std::size_t>(-2)) {  // more of the character to come
+      midCharacter = true;
+      continue;
+    }
+    *character = made == static_cast<std::size_t>(-1) ? static_cast<wchar_t>(byte) : wide;
+    return 1;
   }
 }
 
@@ -146,10 +212,12 @@ void closeLineEditor() {
 
 bool lineEditorOpen() { return editor != nullptr; }
 
-bool editLine(const char* prompt, const char* typedAhead, char* buffer, int capacity) {
+bool editLine(const char* prompt, char* buffer, int capacity) {
   std::snprintf(promptText, sizeof promptText, "%s", prompt);
   ::el_resize(editor);  // the window may have changed size since the last line
-  if (typedAhead[0] != '\0') ::el_push(editor, typedAhead);
+  lineLimit = capacity > 0 ? static_cast<std::size_t>(capacity) - 1 : 0;
+  refusing = false;
+  sequence = Sequence::None;
   int count = 0;
   const wchar_t* line = ::el_wgets(editor, &count);
   if (line == nullptr || count <= 0 || capacity <= 0) return false;

@@ -12,12 +12,12 @@ bool lineEditorOpen();
 
 // Reads one line with editing. prompt is the text already said on the line
 // the cursor stands on (not yet written: the editor shows it, so that it can
-// redraw the line and wrap a long one); typedAhead holds keys the game read
-// from the keyboard but has not used, taken before anything newly typed. At
-// most capacity - 1 characters are kept and the rest of a longer line is
-// dropped. False at the end of input (Ctrl-D on an empty line), buffer
-// untouched.
-bool editLine(const char* prompt, const char* typedAhead, char* buffer, int capacity);
+// redraw the line and wrap a long one). The line never holds more than
+// capacity - 1 bytes: a key that would type past them is refused with one
+// beep, and so is the rest of a paste, up to the next key that is no
+// character (Enter, Backspace, an arrow). False at the end of input (Ctrl-D
+// on an empty line), buffer untouched.
+bool editLine(const char* prompt, char* buffer, int capacity);
 
 // Adds a command to the history that Up and Down walk through. Empty lines
 // and a repeat of the latest command are not added.

@@ -5,8 +5,7 @@
 bool openLineEditor() { return false; }
 void closeLineEditor() {}
 bool lineEditorOpen() { return false; }
-bool editLine(const char* /*prompt*/, const char* /*typedAhead*/, char* /*buffer*/,
-              int /*capacity*/) {
+bool editLine(const char* /*prompt*/, char* /*buffer*/, int /*capacity*/) {
   return false;
 }
 void rememberLine(const char* /*line*/) {}

@@ -427,6 +427,14 @@ void waitForKeyboard(void (*repaintScreen)()) {
   repaint = before;
 }
 
+int nextTypedByte(void (*repaintScreen)()) {
+  void (*before)() = repaint;
+  if (screenIsOpen()) repaint = repaintScreen;
+  const int byte = nextByte(keyboard);
+  repaint = before;
+  return byte;
+}
+
 void closeTerminal() {
   closeLineEditor();
   inKeyMode = 0;
@@ -506,21 +514,12 @@ bool terminalReadLine(char* buffer, int capacity) {
     if (shown > 0) forgetCursorLine();
   }
   if (shown > 0) writeStandardOutput("\r", 1);
-  // Keys read with an earlier key but not used yet come first, up to the
-  // end of their line.
-  char typedAhead[PROMPT_CAPACITY];
-  std::size_t ahead = 0;
-  while (hasBufferedBytes(keyboard) && ahead < sizeof typedAhead - 1) {
-    const int byte = nextByte(keyboard);
-    if (byte == '\0') continue;
-    typedAhead[ahead++] = static_cast<char>(byte);
-    if (byte == '\n' || byte == '\r') break;
-  }
-  typedAhead[ahead] = '\0';
+  // Keys read with an earlier key but not used yet are still in the
+  // keyboard's buffer, and the editor reads them first.
   // Without echo from before the prompt is shown: a key typed the moment
   // it appears is the editor's to show, not echoed by the terminal too.
   enterKeyMode();
-  const bool got = editLine(prompt, typedAhead, buffer, capacity);
+  const bool got = editLine(prompt, buffer, capacity);
   leaveKeyMode();
   return got;
 }

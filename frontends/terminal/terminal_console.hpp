@@ -18,6 +18,11 @@ void watchScreen();
 // Waits until a key can be read; after a resize or fg meanwhile, calls
 // repaintScreen to draw what the wait shows.
 void waitForKeyboard(void (*repaintScreen)());
+// The next byte typed, taken from the keyboard's buffer, which is filled in
+// big reads; a wait for it draws the screen again with repaintScreen after a
+// resize or fg. Bytes left in the buffer count as keys typed ahead. -1 at
+// the end of input.
+int nextTypedByte(void (*repaintScreen)());
 
 int terminalReadKey();
 bool terminalKeyWaiting();

@@ -272,10 +272,30 @@ class PlayedGame {
     ::ioctl(master_, TIOCSWINSZ, &size);
   }
 
+  // Types keys as a paste comes, in pieces no bigger than the terminal
+  // takes at once, reading what the game shows meanwhile. False when they
+  // are not all taken by the deadline.
+  bool typeBefore(const std::string& keys, SteadyClock::time_point deadline) {
+    constexpr std::size_t PIECE = 256;
+    std::size_t done = 0;
+    while (done < keys.size()) {
+      if (millisecondsLeft(deadline) == 0) return false;
+      pollfd ready{master_, POLLOUT, 0};
+      if (::poll(&ready, 1, std::min(20, millisecondsLeft(deadline))) > 0) {
+        const ssize_t wrote =
+            ::write(master_, keys.data() + done, std::min(PIECE, keys.size() - done));
+        if (wrote > 0) done += static_cast<std::size_t>(wrote);
+        if (wrote < 0 && errno != EINTR && errno != EAGAIN) return false;
+      }
+      pump(0);
+    }
+    return true;
+  }
+
   // Waits until text has been shown after everything seen so far, and moves
   // past it.
-  ::testing::AssertionResult see(const std::string& text) {
-    auto deadline = deadlineFromNow();
+  ::testing::AssertionResult see(const std::string& text) { return see(text, deadlineFromNow()); }
+  ::testing::AssertionResult see(const std::string& text, SteadyClock::time_point deadline) {
     for (;;) {
       std::size_t found = screen_.find(text, seen_);
       if (found != std::string::npos) {
@@ -293,9 +313,10 @@ class PlayedGame {
 
   // Waits until text is shown and returns what came before it since the
   // last thing seen.
-  std::string shownUntil(const std::string& text) {
+  std::string shownUntil(const std::string& text) { return shownUntil(text, deadlineFromNow()); }
+  std::string shownUntil(const std::string& text, SteadyClock::time_point deadline) {
     std::size_t from = seen_;
-    if (!see(text)) return "(never saw \"" + printable(text) + "\")";
+    if (!see(text, deadline)) return "(never saw \"" + printable(text) + "\")";
     return screen_.substr(from, seen_ - text.size() - from);
   }
 
@@ -682,6 +703,31 @@ TEST(TerminalLines, UpCallsBackEarlierCommands) {
   // The repeat was not kept twice: Up, Up is the inventory.
   game.type("\x1b[A\x1b[A\r");
   EXPECT_TRUE(game.see("You are carrying:\r\n\r\n\r\n" + PROMPT));
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
+// A paste of a million letters at "What now?  ", then Enter: the game reads
+// the first 79 and answers within seconds (it once took half a minute, one
+// redraw per byte). The line editor shows only those 79 and beeps once at
+// the rest; the terminal's own editing shows what the terminal keeps. The
+// rest of the line is never read as a command: the next one is played next.
+TEST(TerminalLines, AHugePasteIsAnsweredAtOnce) {
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(pastTitle(game));
+  ASSERT_TRUE(game.lineWait());
+  const auto deadline = SteadyClock::now() + std::chrono::seconds(10);
+  ASSERT_TRUE(game.typeBefore(std::string(1000000, 'n') + "\r", deadline))
+      << "the paste was not taken within 10 seconds";
+  const std::string shown =
+      game.shownUntil("\r\n\r\nYou don't know those words\r\n\r\n" + PROMPT, deadline);
+  if (LINE_EDITOR) {
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), 'n'), 79) << PlayedGame::printable(shown);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\a'), 1) << PlayedGame::printable(shown);
+  }
+  ASSERT_TRUE(game.lineWait());
+  game.type("inventory\r");
+  EXPECT_EQ(game.shownUntil(START_INVENTORY), "inventory");
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
