@@ -1083,6 +1083,35 @@ TEST(TerminalScreen, WrapsAtWordsFollowsResizesAndRedrawsOnCtrlL) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
+// Ctrl-L on a screen that fills the window to its last row: the redraw is
+// what was shown, row for row, with nothing scrolled away or left out.
+TEST(TerminalScreen, CtrlLRedrawsAScreenAsTallAsTheWindow) {
+  SKIP_WITHOUT_LINE_EDITOR();
+  PlayedGame game;
+  START_OR_SKIP(game);  // 24 rows
+  ASSERT_TRUE(pastTitle(game));
+  // The room shown again (9 rows with the prompt), then three lists of
+  // nothing carried (5 rows each): the prompt stands on row 24.
+  game.type("drop preserver\r");
+  ASSERT_TRUE(game.see(CLEAR));
+  std::string shown = game.shownUntil(PROMPT);
+  for (int i = 0; i < 3; ++i) {
+    shown += PROMPT;
+    game.type("inventory\r");
+    const std::string list = "You are carrying:\r\n\r\n\r\n";
+    shown += game.shownUntil(list + PROMPT) + list;
+  }
+  ASSERT_EQ(std::count(shown.begin(), shown.end(), '\n'), 23) << PlayedGame::printable(shown);
+  ASSERT_TRUE(game.lineWait());
+  game.type("xyz");
+  ASSERT_TRUE(game.see("xyz"));
+  game.type("\x0c");
+  EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "xyz")), "\x1b[H" + withoutErasing(shown));
+  game.type("\x15inventory\r");
+  ASSERT_TRUE(game.see("You are carrying:\r\n\r\n\r\n" + PROMPT));
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
 // ---------------------------------------------------------------------------
 // The terminal front end on its own, in a child process whose standard input
 // and output are a pseudo-terminal; it reports over a socket.
