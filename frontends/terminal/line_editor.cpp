@@ -86,13 +86,13 @@ std::size_t characterLength(int lead) {
 bool takeByte(int byte, bool midCharacter) {
   switch (sequence) {
     case Sequence::AfterEscape:
-      sequence = byte == '[' ? Sequence::AfterBracket
+      sequence = byte == '['   ? Sequence::AfterBracket
                  : byte == 'O' ? Sequence::LastByte
                                : Sequence::None;
       return true;
     case Sequence::AfterBracket:
       // ESC [ [ A..E: the Linux console's F1..F5.
-      sequence = byte == '[' ? Sequence::LastByte
+      sequence = byte == '['                    ? Sequence::LastByte
                  : byte >= 0x40 && byte <= 0x7e ? Sequence::None
                                                 : Sequence::InParameters;
       return true;

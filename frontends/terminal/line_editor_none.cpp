@@ -5,7 +5,5 @@
 bool openLineEditor() { return false; }
 void closeLineEditor() {}
 bool lineEditorOpen() { return false; }
-bool editLine(const char* /*prompt*/, char* /*buffer*/, int /*capacity*/) {
-  return false;
-}
+bool editLine(const char* /*prompt*/, char* /*buffer*/, int /*capacity*/) { return false; }
 void rememberLine(const char* /*line*/) {}
