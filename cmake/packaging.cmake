@@ -91,6 +91,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 find_program(TIDEWRACK_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TIDEWRACK_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # libedit is loaded at run time, so dpkg-shlibdeps cannot see it: named
+  # here, with the version that brought the wide-character calls used.
+  if(TIDEWRACK_HAVE_LIBEDIT)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libedit2 (>= 3.1-20140620)")
+  endif()
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
   if(TIDEWRACK_HAVE_LIBEDIT)

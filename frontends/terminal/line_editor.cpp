@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include <dlfcn.h>
 #include <langinfo.h>
 
 #include "frontends/pipe/pipe_console.hpp"
@@ -15,6 +16,57 @@
 #include "frontends/terminal/terminal_console.hpp"
 
 namespace {
+
+// The line-editing library is loaded only when a player types at a
+// terminal: a game in a pipe starts without it. Its calls are reached
+// through these, taken from the library once it is loaded.
+struct EditingCalls {
+  decltype(&::el_init) init;
+  decltype(&::el_end) end;
+  decltype(&::el_set) set;
+  decltype(&::el_wset) wset;
+  decltype(&::el_line) line;
+  decltype(&::el_wline) wline;
+  decltype(&::el_resize) resize;
+  decltype(&::el_wgets) wgets;
+  decltype(&::history_init) historyInit;
+  decltype(&::history_end) historyEnd;
+  decltype(&::history) history;
+};
+EditingCalls el{};
+void* library = nullptr;
+
+// The library's soname, as its Debian package installs it.
+constexpr const char* LIBRARY_NAME = "libedit.so.2";
+
+template <typename Call>
+bool take(Call& call, const char* name) {
+  // POSIX gives a function's address as a data pointer; this is the cast
+  // it asks for.
+  void* found = ::dlsym(library, name);
+  std::memcpy(&call, &found, sizeof call);
+  return found != nullptr;
+}
+
+// Loads the library and finds every call; false, with one line on standard
+// error that says why, when it is missing or lacks one of them.
+bool loadLibrary() {
+  if (library != nullptr) return true;
+  library = ::dlopen(LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
+  if (library != nullptr && take(el.init, "el_init") && take(el.end, "el_end") &&
+      take(el.set, "el_set") && take(el.wset, "el_wset") && take(el.line, "el_line") &&
+      take(el.wline, "el_wline") && take(el.resize, "el_resize") && take(el.wgets, "el_wgets") &&
+      take(el.historyInit, "history_init") && take(el.historyEnd, "history_end") &&
+      take(el.history, "history")) {
+    return true;
+  }
+  const char* why = ::dlerror();
+  std::fprintf(stderr, "tidewrack: no line editing, the terminal's own is used: %s\n",
+               why != nullptr ? why : LIBRARY_NAME);
+  if (library != nullptr) ::dlclose(library);
+  library = nullptr;
+  return false;
+}
 
 EditLine* editor = nullptr;
 History* commands = nullptr;  // this run's commands, in memory only
@@ -30,7 +82,7 @@ char* currentPrompt(EditLine* /*editor*/) { return promptText; }
 
 // The rows the prompt and the line being typed take.
 int rowsOfLine() {
-  const LineInfo* line = ::el_line(editor);
+  const LineInfo* line = el.line(editor);
   const long cells = static_cast<long>(std::strlen(promptText)) + (line->lastchar - line->buffer);
   return static_cast<int>(cells / screenColumns()) + 1;
 }
@@ -38,9 +90,9 @@ int rowsOfLine() {
 // The screen drawn again, then the prompt and the line with the cursor
 // where it was.
 void redrawAll() {
-  ::el_resize(editor);
+  el.resize(editor);
   redrawScreen(rowsOfLine() - 1);
-  ::el_set(editor, EL_REFRESH);
+  el.set(editor, EL_REFRESH);
 }
 
 // Ctrl-L.
@@ -61,7 +113,7 @@ Sequence sequence = Sequence::None;
 
 // The bytes the line holds now, as the game would read them.
 std::size_t bytesOnLine() {
-  const LineInfoW* line = ::el_wline(editor);
+  const LineInfoW* line = el.wline(editor);
   std::size_t bytes = 0;
   std::mbstate_t state{};
   for (const wchar_t* c = line->buffer; c < line->lastchar; ++c) {
@@ -170,6 +222,7 @@ std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
 
 bool openLineEditor() {
   if (editor != nullptr) return true;
+  if (!loadLibrary()) return false;
   // Characters as the terminal shows them: the player's UTF-8, or UTF-8
   // where the player's settings name none (the C locale takes only ASCII,
   // and the editor would drop every other byte).
@@ -177,35 +230,35 @@ bool openLineEditor() {
       std::strcmp(::nl_langinfo(CODESET), "UTF-8") != 0) {
     std::setlocale(LC_CTYPE, "C.UTF-8");
   }
-  editor = ::el_init("tidewrack", stdin, stdout, stderr);
+  editor = el.init("tidewrack", stdin, stdout, stderr);
   if (editor == nullptr) return false;
-  commands = ::history_init();
+  commands = el.historyInit();
   if (commands != nullptr) {
     HistEvent event;
-    ::history(commands, &event, H_SETSIZE, HISTORY_SIZE);
-    ::history(commands, &event, H_SETUNIQUE, 1);
-    ::el_set(editor, EL_HIST, ::history, commands);
+    el.history(commands, &event, H_SETSIZE, HISTORY_SIZE);
+    el.history(commands, &event, H_SETUNIQUE, 1);
+    el.set(editor, EL_HIST, el.history, commands);
   }
-  ::el_set(editor, EL_EDITOR, "emacs");
+  el.set(editor, EL_EDITOR, "emacs");
   // The game's own signal handlers put the terminal back on every way out.
-  ::el_set(editor, EL_SIGNAL, 0);
-  ::el_set(editor, EL_PROMPT, currentPrompt);
-  ::el_set(editor, EL_GETCFN, readCharacter);
+  el.set(editor, EL_SIGNAL, 0);
+  el.set(editor, EL_PROMPT, currentPrompt);
+  el.set(editor, EL_GETCFN, readCharacter);
   // Ctrl-L draws the whole screen again rather than leave only the prompt.
   // (Named in wide characters: the narrow call leaves copies of the names
   // that the editor never frees.)
-  ::el_wset(editor, EL_ADDFN, L"redraw-screen", L"Draw the screen again", redrawKey);
-  ::el_set(editor, EL_BIND, "^L", "redraw-screen", nullptr);
+  el.wset(editor, EL_ADDFN, L"redraw-screen", L"Draw the screen again", redrawKey);
+  el.set(editor, EL_BIND, "^L", "redraw-screen", nullptr);
   // The keys a shell user expects: Ctrl-W rubs out the word before the
   // cursor, Ctrl-U the whole line.
-  ::el_set(editor, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
-  ::el_set(editor, EL_BIND, "^U", "em-kill-line", nullptr);
+  el.set(editor, EL_BIND, "^W", "ed-delete-prev-word", nullptr);
+  el.set(editor, EL_BIND, "^U", "em-kill-line", nullptr);
   return true;
 }
 
 void closeLineEditor() {
-  if (editor != nullptr) ::el_end(editor);
-  if (commands != nullptr) ::history_end(commands);
+  if (editor != nullptr) el.end(editor);
+  if (commands != nullptr) el.historyEnd(commands);
   editor = nullptr;
   commands = nullptr;
 }
@@ -214,12 +267,12 @@ bool lineEditorOpen() { return editor != nullptr; }
 
 bool editLine(const char* prompt, char* buffer, int capacity) {
   std::snprintf(promptText, sizeof promptText, "%s", prompt);
-  ::el_resize(editor);  // the window may have changed size since the last line
+  el.resize(editor);  // the window may have changed size since the last line
   lineLimit = capacity > 0 ? static_cast<std::size_t>(capacity) - 1 : 0;
   refusing = false;
   sequence = Sequence::None;
   int count = 0;
-  const wchar_t* line = ::el_wgets(editor, &count);
+  const wchar_t* line = el.wgets(editor, &count);
   if (line == nullptr || count <= 0 || capacity <= 0) return false;
   lineBytes(line, buffer, static_cast<std::size_t>(capacity));
   char shown[256];
@@ -231,5 +284,5 @@ bool editLine(const char* prompt, char* buffer, int capacity) {
 void rememberLine(const char* line) {
   if (commands == nullptr || line[0] == '\0') return;
   HistEvent event;
-  ::history(commands, &event, H_ENTER, line);
+  el.history(commands, &event, H_ENTER, line);
 }
