@@ -17,6 +17,14 @@ constexpr int MAX_COLUMNS = 512;
 // A rule is never drawn wider than the screens were written for.
 constexpr int RULE_WIDTH = 80;
 
+// In the kept screen, the start of a line the player typed: the terminal
+// wrapped it at the last column, mid-word, as it was typed, so it is laid out
+// again cell by cell. After the line editor's mark, a line that fills its
+// last row exactly is followed by an empty row, where the editor left the
+// cursor; after the terminal's own echo it is not.
+constexpr unsigned char EDITED_MARK = 0x01;
+constexpr unsigned char ECHOED_MARK = 0x02;
+
 const char HINT[] = "[press a key]";
 constexpr int HINT_CELLS = sizeof HINT - 1;
 bool hintShown = false;
@@ -77,6 +85,8 @@ struct Layout {
   int heldCells = 0;
   bool holding = false;
   bool lineDecided = false;  // the held line is laid out: not held again
+  // Laying out a typed line cell by cell, after one of the marks above.
+  unsigned char typedMark = 0;
   long completedRows = 0;
   long skipRows = 0;
   long lastRow = -1;  // with eraseRows: the row whose start erases the rest of the screen
@@ -154,7 +164,34 @@ struct Layout {
     for (int i = 0; i < length; ++i) add(static_cast<unsigned char>(held[i]));
   }
 
+  // A typed line, wrapped where the terminal wrapped it.
+  void addTyped(unsigned char byte) {
+    if (byte == '\n') {
+      if (typedMark == EDITED_MARK && column == width) endRow();
+      typedMark = 0;
+      endRow();
+      ruleRow = true;
+      lineDecided = false;
+      return;
+    }
+    const bool cell = takesCell(byte);
+    if (cell && column == width) endRow();
+    const char narrow = static_cast<char>(byte);
+    out(&narrow, 1);
+    if (cell) ++column;
+  }
+
   void add(unsigned char byte) {
+    if (typedMark != 0) {
+      addTyped(byte);
+      return;
+    }
+    if (byte == EDITED_MARK || byte == ECHOED_MARK) {
+      placeWord();
+      placeSpaces();
+      typedMark = byte;
+      return;
+    }
     if (holding) {
       if (byte == '\n') {
         releaseHeld(true);
@@ -202,7 +239,8 @@ struct Layout {
 
   // Rows in use, the cursor's row counted when something stands on it.
   long usedRows() const {
-    return completedRows + (column > 0 || spaces > 0 || wordBytes > 0 || holding ? 1 : 0);
+    return completedRows +
+           (column > 0 || spaces > 0 || wordBytes > 0 || holding || typedMark != 0 ? 1 : 0);
   }
 };
 
@@ -296,32 +334,30 @@ void screenClear() {
   hintShown = false;
 }
 
-void noteTypedLine(const char* prompt, const char* line) {
+// The rows of a typed line, kept with its mark, are counted as they are laid
+// out again.
+void noteTyped(unsigned char mark, const char* prompt, const char* line) {
+  const char markByte = static_cast<char>(mark);
+  keep(&markByte, 1);
   keep(prompt, std::strlen(prompt));
   keep(line, std::strlen(line));
   keep("\n", 1);
-  Layout typed{};
-  typed.width = columns;
+  Layout typed = live;
   typed.drawing = false;
+  typed.add(mark);
   typed.addAll(prompt, std::strlen(prompt));
   typed.addAll(line, std::strlen(line));
-  live.completedRows += typed.usedRows() > 0 ? typed.usedRows() : 1;
-  live.column = 0;
-  live.ruleRow = true;
-  live.lineDecided = false;
-}
-
-void noteAnsweredLine(const char* line) {
-  keep(line, std::strlen(line));
-  keep("\n", 1);
-  int cells = live.column;
-  for (const char* c = line; *c != '\0'; ++c) cells += takesCell(static_cast<unsigned char>(*c));
-  live.completedRows += 1 + (cells > 0 ? (cells - 1) / columns : 0);
+  typed.add('\n');
+  live.completedRows = typed.completedRows;
   live.column = 0;
   live.spaces = 0;
   live.ruleRow = true;
   live.lineDecided = false;
 }
+
+void noteTypedLine(const char* prompt, const char* line) { noteTyped(EDITED_MARK, prompt, line); }
+
+void noteAnsweredLine(const char* line) { noteTyped(ECHOED_MARK, "", line); }
 
 void forgetCursorLine() {
   while (keptLength > 0 && kept[keptLength - 1] != '\n') --keptLength;

@@ -1112,6 +1112,35 @@ TEST(TerminalScreen, CtrlLRedrawsAScreenAsTallAsTheWindow) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
+// A screen as tall as the window, the prompt on its last row: Ctrl-L draws
+// every row where it was. A typed line is wrapped where the line editor
+// wrapped it, mid-word at the last column, and one that fills its row exactly
+// is followed by the empty row the editor moved the cursor to.
+TEST(TerminalScreen, CtrlLRedrawsAFullScreenRowForRow) {
+  SKIP_WITHOUT_LINE_EDITOR();
+  PlayedGame game;
+  START_OR_SKIP(game);  // 80 columns, 24 rows
+  ASSERT_TRUE(pastTitle(game));
+  const std::string UNKNOWN = "\r\n\r\nYou don't know those words\r\n\r\n" + PROMPT;
+  // The shore's 8 rows, then rows 9 to 14: the prompt and 69 letters fill
+  // row 9, and row 10 is left empty.
+  const std::string full(69, 'a');
+  ASSERT_TRUE(command(game, full, UNKNOWN));
+  // Rows 14 to 19: 6 letters more than the row holds.
+  const std::string longer(75, 'b');
+  ASSERT_TRUE(command(game, longer, UNKNOWN));
+  // Rows 19 to 25: the screen has scrolled its top row away.
+  ASSERT_TRUE(command(game, "inventory", START_INVENTORY));
+  ASSERT_TRUE(game.lineWait());
+  game.type("\x0c");
+  EXPECT_EQ(withoutErasing(game.shownUntil("\x1b[J" + PROMPT)),
+            "\x1b[H" + SHORE.substr(RULE.size() + 2) + PROMPT + full + "\r\n" + UNKNOWN +
+                longer.substr(0, 69) + "\r\n" + longer.substr(69) + UNKNOWN + "inventory" +
+                START_INVENTORY.substr(0, START_INVENTORY.size() - PROMPT.size()));
+  EXPECT_EQ(game.rest(), "");
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
 // ---------------------------------------------------------------------------
 // The terminal front end on its own, in a child process whose standard input
 // and output are a pseudo-terminal; it reports over a socket.
