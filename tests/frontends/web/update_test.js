@@ -163,8 +163,11 @@ async function main() {
     // first build's cache.
     await page.waitForFunction(async () => (await caches.keys()).length === 1, null, { timeout: 10000 })
       .catch(() => {});
-    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${second.version}`],
-                           'the first build\'s cache outlived the update');
+    // The page hears of the new worker as it starts its activation, which
+    // then drops the first build's cache.
+    await page.waitForFunction(wanted => caches.keys().then(names => names.join() === wanted),
+                               `tidewrack-${second.version}`, { timeout: 10000 })
+      .catch(async () => assert.fail(`the caches after the update: ${await cacheNames()}`));
 
     // The reload after it: wholly the second build, and the save made before.
     wholly(await load(() => page.reload(), 'the second reload'), second, 'the second reload');
