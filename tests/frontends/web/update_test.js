@@ -159,9 +159,10 @@ async function main() {
     await page.waitForFunction(() => /newer version/.test(document.getElementById('status').textContent),
                                null, { timeout: 20000 });
     assert.strictEqual(await status(), 'A newer version of the game is ready: it starts at the next reload.');
-    // The page is told as the new worker takes over, which then drops the
-    // first build's cache.
-    await page.waitForFunction(async () => (await caches.keys()).length === 1, null, { timeout: 10000 })
+    // The page is told as soon as the new worker takes over; the browser
+    // lets that worker drop the first build's cache only once the old
+    // worker is done, which in chromium can take some seconds.
+    await page.waitForFunction(async () => (await caches.keys()).length === 1, null, { timeout: 40000 })
       .catch(() => {});
     // The page hears of the new worker as it starts its activation, which
     // then drops the first build's cache.
