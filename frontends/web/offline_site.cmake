@@ -2,7 +2,8 @@
 # - writes the service worker, sw.js, from TEMPLATE, with the list of the
 #   site's files and a version made of the game's version and a hash of
 #   those files, so that any changed file gives a new cache, even at the same
-#   version number;
+#   version number, and the SHA-256 of each file, which the worker checks
+#   every file it fetches against;
 # - writes a brotli (.br) and a gzip (.gz) copy beside each file that is not
 #   compressed already, for servers that send such copies to browsers that
 #   take them (the site's own server, site_server.js, does).
@@ -20,6 +21,7 @@ list(SORT files)
 
 set(listing "")
 set(quoted "")
+set(digests "")
 foreach(name ${files})
   if(NOT EXISTS ${SITE_DIR}/${name})
     message(FATAL_ERROR "the site has no ${name}")
@@ -30,11 +32,16 @@ foreach(name ${files})
     string(APPEND quoted ", ")
   endif()
   string(APPEND quoted "'${name}'")
+  if(digests)
+    string(APPEND digests ", ")
+  endif()
+  string(APPEND digests "'${digest}'")
 endforeach()
 string(SHA256 site_digest "${listing}")
 string(SUBSTRING ${site_digest} 0 12 site_digest)
 set(SITE_VERSION ${VERSION}-${site_digest})
 set(SITE_FILES ${quoted})
+set(SITE_DIGESTS ${digests})
 configure_file(${TEMPLATE} ${SITE_DIR}/sw.js @ONLY)
 file(WRITE ${SITE_DIR}/version.txt "${SITE_VERSION}\n")
 
