@@ -2,7 +2,8 @@
 # - writes the service worker, sw.js, from TEMPLATE, with the list of the
 #   site's files and a version made of the game's version and a hash of
 #   those files, so that any changed file gives a new cache, even at the same
-#   version number;
+#   version number, and the SHA-256 of each file, which the worker checks
+#   every file it fetches against;
 # - writes a brotli (.br) and a gzip (.gz) copy beside each file that is not
 #   compressed already, for servers that send such copies to browsers that
 #   take them (the site's own server, site_server.js, does).
@@ -20,6 +21,7 @@ list(SORT files)
 
 set(listing "")
 set(quoted "")
+set(digests "")
 foreach(name ${files})
   if(NOT EXISTS ${SITE_DIR}/${name})
     message(FATAL_ERROR "the site has no ${name}")
@@ -30,11 +32,16 @@ foreach(name ${files})
     string(APPEND quoted ", ")
   endif()
   string(APPEND quoted "'${name}'")
+  if(digests)
+    string(APPEND digests ", ")
+  endif()
+  string(APPEND digests "'${digest}'")
 endforeach()
 string(SHA256 site_digest "${listing}")
 string(SUBSTRING ${site_digest} 0 12 site_digest)
 set(SITE_VERSION ${VERSION}-${site_digest})
 set(SITE_FILES ${quoted})
+set(SITE_DIGESTS ${digests})
 configure_file(${TEMPLATE} ${SITE_DIR}/sw.js @ONLY)
 file(WRITE ${SITE_DIR}/version.txt "${SITE_VERSION}\n")
 
@@ -43,7 +50,10 @@ foreach(name ${files} sw.js)
     continue()
   endif()
   set(file ${SITE_DIR}/${name})
-  execute_process(COMMAND ${BROTLI} --best --force --output=${file}.br ${file}
+  # --no-copy-stat: brotli would give the copy its file's time cut to the
+  # second, older than the file itself, and a server that sends only copies
+  # at least as new as their file (site_server.js) would never send it.
+  execute_process(COMMAND ${BROTLI} --best --force --no-copy-stat --output=${file}.br ${file}
                   RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "brotli failed on ${name}")

@@ -1,0 +1,110 @@
+// The site's own server on the built site, as a browser asks it: each file
+// in the smallest copy the request takes (brotli, else gzip, else the file
+// itself), always decoding to the file's own bytes; a copy older than its
+// file is never sent; an unchanged file is a short 304; nothing outside the
+// folder, and nothing but GET and HEAD.
+//
+//   node site_server_test.js SITE_FOLDER WORK_FOLDER
+'use strict';
+
+const assert = require('assert');
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const zlib = require('zlib');
+
+const { serve } = require('../../../frontends/web/site_server.js');
+
+const [site, work] = process.argv.slice(2).map(p => path.resolve(p));
+
+function get(url, headers = {}, method = 'GET') {
+  return new Promise((resolve, reject) => {
+    const request = http.request(url, { method, headers }, response => {
+      const chunks = [];
+      response.on('data', chunk => chunks.push(chunk));
+      response.on('end', () => resolve({ status: response.statusCode, headers: response.headers,
+                                         body: Buffer.concat(chunks) }));
+    });
+    request.on('error', reject);
+    request.end();
+  });
+}
+
+function decoded(answer) {
+  switch (answer.headers['content-encoding']) {
+    case 'br': return zlib.brotliDecompressSync(answer.body);
+    case 'gzip': return zlib.gunzipSync(answer.body);
+    case undefined: return answer.body;
+  }
+  throw new Error(`unknown encoding ${answer.headers['content-encoding']}`);
+}
+
+async function main() {
+  // A copy of the site as the build left it, with its files' times.
+  fs.rmSync(work, { recursive: true, force: true });
+  fs.cpSync(site, work, { recursive: true, preserveTimestamps: true });
+  const server = await serve(work);
+  try {
+    const compressed = ['index.html', 'page.js', 'page.css', 'xterm.js', 'xterm.css', 'tidewrack.js',
+      'tidewrack.wasm', 'manifest.webmanifest', 'sw.js'];
+    for (const name of compressed) {
+      const bytes = fs.readFileSync(path.join(work, name));
+      for (const [accept, wanted] of [['gzip, deflate, br', 'br'], ['gzip, deflate', 'gzip'],
+        ['br;q=0, gzip', 'gzip'], ['identity', undefined], ['', undefined]]) {
+        const answer = await get(server.url + name, { 'Accept-Encoding': accept });
+        assert.strictEqual(answer.status, 200, `${name}: ${answer.status}`);
+        assert.strictEqual(answer.headers['content-encoding'], wanted, `${name} for "${accept}"`);
+        assert.ok(decoded(answer).equals(bytes), `${name} for "${accept}" is not the file`);
+        assert.strictEqual(answer.headers.vary, 'Accept-Encoding', name);
+        assert.strictEqual(answer.headers['cache-control'], 'no-cache', name);
+        // Asked again with its tag: unchanged, so a 304 without a body.
+        const again = await get(server.url + name, { 'Accept-Encoding': accept,
+                                                     'If-None-Match': answer.headers.etag });
+        assert.strictEqual(again.status, 304, `${name} for "${accept}" asked again`);
+        assert.strictEqual(again.body.length, 0);
+      }
+    }
+    // The folder's address is the page; a PNG is sent as it is.
+    const page = await get(server.url, { 'Accept-Encoding': 'br' });
+    assert.ok(decoded(page).equals(fs.readFileSync(path.join(work, 'index.html'))));
+    assert.strictEqual(page.headers['content-type'], 'text/html; charset=utf-8');
+    const icon = await get(`${server.url}icons/tidewrack-192.png`, { 'Accept-Encoding': 'br, gzip' });
+    assert.strictEqual(icon.headers['content-encoding'], undefined);
+    assert.strictEqual(icon.headers['content-type'], 'image/png');
+
+    // A file changed after its copies were written (an unfinished build):
+    // the stale copies are not sent, the file is, and under a new tag.
+    const before = await get(`${server.url}page.js`, { 'Accept-Encoding': 'br' });
+    const later = new Date(Date.now() + 5000);
+    fs.appendFileSync(path.join(work, 'page.js'), '\n// changed\n');
+    fs.utimesSync(path.join(work, 'page.js'), later, later);
+    const changed = await get(`${server.url}page.js`, { 'Accept-Encoding': 'gzip, deflate, br',
+                                                         'If-None-Match': before.headers.etag });
+    assert.strictEqual(changed.status, 200);
+    assert.strictEqual(changed.headers['content-encoding'], undefined, 'a stale copy was sent');
+    assert.ok(changed.body.equals(fs.readFileSync(path.join(work, 'page.js'))));
+
+    // Nothing outside the folder, nothing missing, nothing but GET and HEAD.
+    for (const name of ['../site_server_test.js', '%2e%2e/%2e%2e/etc/passwd', 'no-such-file.js',
+      'icons/', 'index.html%00.js']) {
+      assert.strictEqual((await get(server.url + name)).status, 404, name);
+    }
+    assert.strictEqual((await get(`${server.url}%ff`)).status, 400);
+    const post = await get(server.url, {}, 'POST');
+    assert.strictEqual(post.status, 405);
+    assert.strictEqual(post.headers.allow, 'GET, HEAD');
+    const head = await get(`${server.url}tidewrack.wasm`, { 'Accept-Encoding': 'br' }, 'HEAD');
+    assert.strictEqual(head.status, 200);
+    assert.strictEqual(head.body.length, 0);
+    assert.strictEqual(Number(head.headers['content-length']),
+                       fs.statSync(path.join(work, 'tidewrack.wasm.br')).size);
+  } finally {
+    await server.close();
+  }
+  console.log('site server: brotli, gzip or the file as asked, never a stale copy, 304s, nothing outside');
+}
+
+main().catch(error => {
+  console.error(error);
+  process.exit(1);
+});
