@@ -9,9 +9,11 @@
 
 #include "app/loop.hpp"
 #include "console/console.hpp"
+#include "core/state.hpp"
 #include "disk/disk_files.hpp"
 #include "frontends/pipe/pipe_console.hpp"
 #include "frontends/web/web_console.hpp"
+#include "persistence/save_format.hpp"
 
 // clang-format off
 EM_JS(int, onWebPage, (), {
@@ -39,7 +41,7 @@ int playOnPage() {
   frontEnd.write = webWrite;
   frontEnd.clock = webClock;
   frontEnd.remember = webRemember;
-  frontEnd.readFile = readDiskFile;  // in the folder the browser keeps
+  frontEnd.readFile = webReadFile;  // in the folder the browser keeps
   frontEnd.replaceFile = webReplaceFile;
   setFrontEnd(frontEnd);
   const int status = runProgram();
@@ -64,5 +66,36 @@ int playInPipe() {
 }
 
 }  // namespace
+
+// ---- An uploaded file, held to the game's own loader before the page lets
+// it take the saved game's place. The page copies the file (at most the
+// capacity's bytes) into the upload text and asks, by its whole length,
+// whether LOAD would take it: 0 yes, 1 empty, 2 too large, 3 damaged. The
+// check changes nothing and never waits, so the page may call it while the
+// game waits for a key.
+
+namespace {
+
+char uploadText[SAVE_TEXT_CAPACITY];
+GameState uploadGame;
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE char* tidewrackUploadText() { return uploadText; }
+
+EMSCRIPTEN_KEEPALIVE std::size_t tidewrackUploadCapacity() { return sizeof uploadText; }
+
+EMSCRIPTEN_KEEPALIVE int tidewrackCheckUpload(std::size_t length) {
+  if (length == 0) return 1;
+  // LOAD refuses a larger file without reading it.
+  if (length > sizeof uploadText) return 2;
+  // As LOAD does: what a save does not hold is taken from the game.
+  uploadGame = game;
+  return parseSavedGame(uploadText, length, uploadGame) ? 0 : 3;
+}
+
+}  // extern "C"
 
 int main() { return onWebPage() == 1 ? playOnPage() : playInPipe(); }

@@ -497,11 +497,9 @@ var Module = (function () {
   // ---- The saved game in the browser's storage, for download and upload.
   const savePath = `${KEPT_FOLDER}/${SAVE_NAME}`;
 
-  function download() {
-    let bytes;
-    try {
-      bytes = Module.FS.readFile(savePath);
-    } catch (error) {
+  async function download() {
+    const bytes = await readKeptSave();
+    if (bytes === null) {
       tell('There is no saved game to download yet: type SAVE first.');
       return;
     }
@@ -523,17 +521,79 @@ var Module = (function () {
       return;
     }
     const bytes = new Uint8Array(await file.arrayBuffer());
-    const fresh = `${savePath}.new`;
+    const refusal = uploadRefusal(file.name, bytes);
+    if (refusal !== null) {
+      tell(refusal);
+      return;
+    }
+    const release = await takeKeptFolder();
+    let failure;
     try {
-      Module.FS.writeFile(fresh, bytes);
-      Module.FS.rename(fresh, savePath);
+      failure = await replaceKeptSave(bytes);
     } catch (error) {
       tell('The file could not be taken.');
       return;
+    } finally {
+      release();
     }
-    const failure = await new Promise(done => Module.FS.syncfs(false, done));
     tell(failure ? 'The file was taken, but the browser would not keep it.'
                  : `${file.name} is now the saved game: type LOAD to play it.`);
+  }
+
+  // ---- The kept folder is shared by every tab of the page, through the
+  // browser's storage: it is read afresh before the save is offered or
+  // replaced, so that the latest save of any tab is the one found. One use
+  // of it at a time, the game's (a SAVE, a LOAD) or the page's.
+  let keptFolderFree = Promise.resolve();
+  let gameRelease = null;
+
+  async function takeKeptFolder() {
+    const before = keptFolderFree;
+    let release;
+    keptFolderFree = new Promise(done => { release = done; });
+    await before;
+    return release;
+  }
+
+  function syncKeptFolder(populate) {
+    return new Promise(done => Module.FS.syncfs(populate, failure => done(failure || null)));
+  }
+
+  // The saved game's bytes as the storage holds them now; the copy read in
+  // before when the browser does not answer; null when there is none.
+  async function readKeptSave() {
+    const release = await takeKeptFolder();
+    try {
+      await syncKeptFolder(true);
+      return Module.FS.readFile(savePath);
+    } catch (error) {
+      return null;
+    } finally {
+      release();
+    }
+  }
+
+  // The same rule as a SAVE: the new file beside the old one, renamed over
+  // it, then written to the browser's storage; the failure, if it refused.
+  async function replaceKeptSave(bytes) {
+    await syncKeptFolder(true);
+    const fresh = `${savePath}.new`;
+    Module.FS.writeFile(fresh, bytes);
+    Module.FS.rename(fresh, savePath);
+    return syncKeptFolder(false);
+  }
+
+  // Why an uploaded file is not taken, or null when LOAD would take it: the
+  // game's own loader checks the bytes, without touching the game.
+  function uploadRefusal(name, bytes) {
+    const capacity = Module._tidewrackUploadCapacity();
+    Module.HEAPU8.set(bytes.subarray(0, capacity), Module._tidewrackUploadText());
+    switch (Module._tidewrackCheckUpload(bytes.length)) {
+      case 0: return null;
+      case 1: return `${name} is empty, so it is not a saved game. Nothing was changed.`;
+      case 2: return `${name} is too large to be a saved game. Nothing was changed.`;
+    }
+    return `${name} is not a saved game, or it is damaged. Nothing was changed.`;
   }
 
   document.getElementById('download').addEventListener('click', download);
@@ -579,6 +639,8 @@ var Module = (function () {
       readLine,
       remember,
       programEnded,
+      takeKeptFolder: async () => { gameRelease = await takeKeptFolder(); },
+      giveKeptFolder: () => { gameRelease(); gameRelease = null; },
     },
     onAbort: what => notStarted(what),
     onRuntimeInitialized: () => { started = true; },

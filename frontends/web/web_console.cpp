@@ -80,6 +80,23 @@ EM_ASYNC_JS(int, mountKeptFolder, (const char* path), {
   return failure ? 0 : 1;
 });
 
+// Reads the browser's storage afresh into the kept folder: another tab of
+// the page may have saved since. 1 once the folder is as the storage is.
+EM_ASYNC_JS(int, refreshKeptFolder, (), {
+  const failure = await new Promise(done => FS.syncfs(true, done));
+  return failure ? 0 : 1;
+});
+
+// The kept folder is the game's alone until giveKeptFolder: the page's
+// download and upload wait meanwhile, and the game waits for theirs.
+EM_ASYNC_JS(void, takeKeptFolder, (), {
+  await Module.tidewrack.takeKeptFolder();
+});
+
+EM_JS(void, giveKeptFolder, (), {
+  Module.tidewrack.giveKeptFolder();
+});
+
 // Writes the kept folder back to the browser's storage: 1 once it is there.
 EM_ASYNC_JS(int, persistKeptFolder, (), {
   const failure = await new Promise(done => FS.syncfs(false, done));
@@ -163,9 +180,25 @@ std::uint32_t webClock() { return pageClock(); }
 
 void webRemember(const char* line) { pageRemember(line); }
 
-bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
-  // Without the browser's storage nothing would outlast the page: no save.
-  if (!storageKept) return false;
+long webReadFile(const char* name, char* buffer, std::size_t capacity) {
+  if (!storageKept) return readDiskFile(name, buffer, capacity);
+  // What the storage holds now, and so the latest save of any tab; should
+  // the browser not answer, the copy read in before is all there is.
+  takeKeptFolder();
+  refreshKeptFolder();
+  const long length = readDiskFile(name, buffer, capacity);
+  giveKeptFolder();
+  return length;
+}
+
+namespace {
+
+bool replaceKeptFile(const char* name, const char* bytes, std::size_t length) {
+  // Every write to the storage copies the whole folder there, and the
+  // desktop's flush of the new file is one: the folder must first be what
+  // the storage holds now, or another tab's newer save would be replaced by
+  // this tab's older copy (or taken away) before the new one is in place.
+  if (refreshKeptFolder() != 1) return false;
   // The file it replaces, to put back should the browser refuse the new one.
   static char old[KEPT_CAPACITY];
   const long oldLength = readDiskFile(name, old, sizeof old);
@@ -178,6 +211,17 @@ bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
     ::unlink(name);
   }
   return false;
+}
+
+}  // namespace
+
+bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
+  // Without the browser's storage nothing would outlast the page: no save.
+  if (!storageKept) return false;
+  takeKeptFolder();
+  const bool saved = replaceKeptFile(name, bytes, length);
+  giveKeptFolder();
+  return saved;
 }
 
 void webProgramEnded(int status) { pageProgramEnded(status); }

@@ -35,5 +35,9 @@ void webRemember(const char* line);
 // nothing is saved.
 bool webReplaceFile(const char* name, const char* bytes, std::size_t length);
 
+// LOAD's read of a file in the kept folder: the browser's storage is read
+// afresh first, so that a save made in another tab of the page is found.
+long webReadFile(const char* name, char* buffer, std::size_t capacity);
+
 // Tells the page that the program has ended, with its status.
 void webProgramEnded(int status);
