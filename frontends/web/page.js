@@ -432,12 +432,14 @@ var Module = (function () {
     line: document.getElementById('words'),
   };
   let waiting = null;
-  const touchScreen = matchMedia('(any-pointer: coarse)').matches || navigator.maxTouchPoints > 0;
+  // A screen whose main pointer is a finger; a desktop with a touch pad or a
+  // pen beside its mouse is no touch screen here.
+  const touchScreen = matchMedia('(pointer: coarse)').matches;
 
   function waitFor(what) {
     waiting = what;
     for (const [name, element] of Object.entries(controls)) {
-      element.hidden = name === 'line' ? !touchScreen : name !== what;
+      element.hidden = name === 'line' ? !(touchScreen && what === 'line') : name !== what;
     }
   }
 

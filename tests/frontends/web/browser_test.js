@@ -201,10 +201,14 @@ async function main() {
     await openPage(site.url);
     let lines = await screen();
     assert.match(lines[0], /^\s+Tidewrack$/, 'the title heads a cleared screen');
-    assert(await page.evaluate(() => Module.tidewrack.terminal.options.screenReaderMode),
-           'the terminal is in screen reader mode');
-    assert(await page.locator('.xterm-accessibility-tree').count() > 0,
-           'the terminal keeps its text for a screen reader');
+    // The terminal's own reader region would read the echo of every key: it
+    // is off, and the page's live region speaks for the game instead.
+    assert.strictEqual(await page.evaluate(() => Module.tidewrack.terminal.options.screenReaderMode),
+                       false, 'the terminal does not read out every key');
+    assert.strictEqual(await page.locator('.xterm-accessibility-tree').count(), 0,
+                       'no second region reads the echo');
+    assert.strictEqual(await page.getAttribute('#heard', 'aria-live'), 'polite',
+                       'the page has a live region of its own');
     // A faint hint beside the cursor says that a key is wanted.
     await waitForText('[press a key]');
     assert.match(await cursorLine(), /going to need it\.  \[press a key\]$/,
@@ -349,11 +353,21 @@ async function main() {
     assert(await page.isVisible('#again'), 'the page offers another game');
     // Without a mouse: Tab leaves the terminal for the buttons, Shift-Tab
     // comes back.
-    await page.keyboard.press('Tab');
-    assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'download');
+    // The button that starts another game has the focus; Shift-Tab goes back
+    // through the save buttons to the terminal, and Tab comes back again.
+    const focused = () => page.evaluate(() => document.activeElement.id);
+    assert.strictEqual(await focused(), 'again', 'the button for another game has the focus');
+    await page.keyboard.press('Shift+Tab');
+    assert.strictEqual(await focused(), 'upload');
+    await page.keyboard.press('Shift+Tab');
+    assert.strictEqual(await focused(), 'download');
     await page.keyboard.press('Shift+Tab');
     assert(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')),
-           'Shift-Tab goes back to the terminal');
+           `Shift-Tab goes back to the terminal, not to ${await page.evaluate(() => document.activeElement.outerHTML.slice(0, 120))}`);
+    for (const id of ['download', 'upload', 'again']) {
+      await page.keyboard.press('Tab');
+      assert.strictEqual(await focused(), id, 'Tab leaves the terminal for the buttons');
+    }
 
     // Enter starts another game: the page is loaded again.
     await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
