@@ -292,6 +292,34 @@ async function main() {
     assert.deepStrictEqual(lines.slice(echoed + 1, echoed + 3), ['', "You don't know those words"],
                            'an unknown command is refused');
 
+    // The line editor's other keys. Up as far as it goes: the oldest command
+    // of the game, and no further.
+    for (let press = 0; press < beforeFight.length + 5; press += 1) {
+      await page.keyboard.press('ArrowUp');
+    }
+    assert.strictEqual(await cursorLineWritten(), `What now?  ${beforeFight[0]}`,
+                       'Up goes back to the oldest command');
+    await page.keyboard.press('Control+U');
+    // Backspace at the end of a line takes its last letter.
+    await page.keyboard.type('lookk');
+    await page.keyboard.press('Backspace');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  look', 'Backspace at the end');
+    // Ctrl-W after a space takes that space and the word before it.
+    await page.keyboard.type(' at gold ');
+    await page.keyboard.press('Control+W');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  look at',
+                       'Ctrl-W after a space takes the word before it');
+    assert.strictEqual(await page.evaluate(() => Module.tidewrack.terminal.buffer.active.cursorX),
+                       'What now?  look at '.length, 'and keeps the space before that word');
+    await page.keyboard.press('Control+U');
+    // Enter on an empty line: one "What?" and the game asks again.
+    ({ lines } = await enter(''));
+    const rows = lines.map(line => line.trimEnd());
+    const empty = rows.lastIndexOf('What now?');
+    assert.deepStrictEqual(rows.slice(empty - 4, empty), ['What now?', '', 'What?', ''],
+                           'an empty line is answered "What?", once');
+    assert.strictEqual(await cursorLine(), 'What now?', 'the game goes on after an empty line');
+
     // A browser that will not keep the new save: the game says so, and the
     // old save stays, on the page and in the browser's storage.
     await page.evaluate(() => {
@@ -326,6 +354,8 @@ async function main() {
       let { wait } = await enter('axe');
       for (let exchange = 0; exchange < 200 && wait === 'readKey'; exchange += 1) {
         lines = await screen();
+        assert(lines.filter(line => line.includes('[press a key]')).length <= 1,
+               `the key hint is erased when its key comes:\n${lines.join('\n')}`);
         if (has(lines, 'Would you like to play again?')) return false;
         ({ wait, lines } = await pressKey(' '));
       }
@@ -348,6 +378,9 @@ async function main() {
     assert(has(lines, 'Would you like to play again?'));
     await page.keyboard.press('n');
     await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+    lines = await screen();
+    assert(!has(lines, '[press a key]'), 'the key hint went with the answer to play again');
+    assert(has(lines, 'Thank you for playing.'), 'the terminal says that the game is over');
     const said = await page.textContent('#status');
     assert.match(said, /game is over.*start another/i, 'the page says how to start another');
     assert(await page.isVisible('#again'), 'the page offers another game');
