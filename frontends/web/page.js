@@ -373,12 +373,12 @@ var Module = (function () {
         cursor = 0;
       } else if (code === 0x17) {  // Ctrl-W: the word before the cursor
         let from = cursor;
-        // mutated
+        while (from > 0 && line[from - 1] === ' ') from -= 1;
         while (from > 0 && line[from - 1] !== ' ') from -= 1;
         line.splice(from, cursor - from);
         cursor = from;
       } else if (special === KEY_UP) {
-        if (recalled > 1) recall(recalled - 1);
+        if (recalled > 0) recall(recalled - 1);
       } else if (special === KEY_DOWN) {
         if (recalled < history.length) recall(recalled + 1);
       } else if (code >= 0x20 && code !== 0x7f) {
