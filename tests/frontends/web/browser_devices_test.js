@@ -306,6 +306,23 @@ async function main() {
           if (device.name === 'desktop') {
             await page.screenshot({ path: path.join(artifacts, 'desktop-room.png') });
             await noAxeViolations('in a room on the desktop');
+            // The title went up into the scrollback when the room was shown:
+            // the mouse wheel brings it back, and takes it away again.
+            const box = await page.locator('#terminal').boundingBox();
+            await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+            let shown = false;
+            for (let turn = 0; turn < 40 && !shown; turn += 1) {
+              await page.mouse.wheel(0, -60);
+              await page.waitForTimeout(50);
+              shown = has(await screen(), 'Good luck, castaway.');
+            }
+            assert(shown, 'the wheel shows the title above the room');
+            await page.mouse.wheel(0, 4000);
+            await page.waitForFunction(() => {
+              const buffer = Module.tidewrack.terminal.buffer.active;
+              return buffer.viewportY === buffer.baseY;
+            });
+            assert(has(await screen(), 'What now?'), 'and back down to the room');
           }
           const after = await page.evaluate(() => document.documentElement.scrollWidth <=
                                                   document.documentElement.clientWidth);
