@@ -197,6 +197,33 @@ async function playByTouch() {
   await page.screenshot({ path: path.join(artifacts, 'phone-room.png') });
   await noAxeViolations('in a room on the phone');
 
+  // The phone turned across and back: the room is drawn again at each
+  // width, wrapped by the game, the prompt and the cursor where they were.
+  const turned = async (size, columns, firstRow) => {
+    await page.setViewportSize(size);
+    await page.waitForFunction(wanted => Module.tidewrack.terminal.cols === wanted, columns);
+    await page.waitForFunction(row => {
+      const buffer = Module.tidewrack.terminal.buffer.active;
+      for (let at = 0; at < buffer.length; at += 1) {
+        if (buffer.getLine(at).translateToString(true) === row) return true;
+      }
+      return false;
+    }, firstRow, { timeout: 5000 });
+    const wrapped = await page.evaluate(() => {
+      const buffer = Module.tidewrack.terminal.buffer.active;
+      let count = 0;
+      for (let at = buffer.baseY; at < buffer.length; at += 1) count += buffer.getLine(at).isWrapped;
+      return count;
+    });
+    assert.strictEqual(wrapped, 0, `at ${columns} columns the game wrapped the rows itself`);
+    assert.strictEqual(await cursorLine(), 'What now?', 'the prompt is drawn again');
+    const rule = (await screen()).find(line => /^_+$/.test(line));
+    assert.strictEqual(rule, '_'.repeat(columns), 'the rule follows the width');
+  };
+  await turned({ width: 844, height: 390 }, 80,
+               'You are on a tropical shore. The sea stretches away to the east, and to the');
+  await turned({ width: 390, height: 844 }, 42, 'You are on a tropical shore. The sea');
+
   // The soft keyboard types commands as they are.
   const attributes = await page.evaluate(() => {
     const area = Module.tidewrack.terminal.textarea;
