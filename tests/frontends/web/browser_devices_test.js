@@ -274,9 +274,28 @@ async function playByTouch() {
   const answer = answerRows.join(' ').replace(/\s+/g, ' ').trim();
   assert.strictEqual(await heard(), `${answer} What now?`, 'the live region reads the answer');
 
+  // A swipe down the terminal shows the earlier screens above; typing
+  // comes back to the prompt.
+  const touch = await page.context().newCDPSession(page);
+  const box = await page.locator('#terminal').boundingBox();
+  const x = box.x + box.width / 2;
+  const viewportRow = () => page.evaluate(() => Module.tidewrack.terminal.buffer.active.viewportY);
+  const bottom = await viewportRow();
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x, y: box.y + 60 }] });
+  for (let step = 1; step <= 10; step += 1) {
+    await touch.send('Input.dispatchTouchEvent',
+                     { type: 'touchMove', touchPoints: [{ x, y: box.y + 60 + step * 40 }] });
+  }
+  await touch.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await page.waitForFunction(at => Module.tidewrack.terminal.buffer.active.viewportY < at, bottom);
+  await page.waitForTimeout(300);
+  console.log(`a swipe of 400 px: ${bottom - await viewportRow()} rows back of ${bottom}`);
+
   await page.keyboard.insertText('save');
   ({ lines } = await thenWait(() => page.keyboard.press('Enter')));
   assert(has(lines, 'Game saved.'), 'SAVE typed as inserted text');
+  assert.strictEqual(await viewportRow(), await page.evaluate(() => Module.tidewrack.terminal.buffer.active.baseY),
+                     'typing came back down to the prompt');
   assert.strictEqual(await heard(), 'Game saved. What now?');
 
   // Home, and into the sea again: stop at the question.
