@@ -343,6 +343,9 @@ async function main() {
           await page.screenshot({ path: path.join(artifacts, `${device.name}-title.png`) });
         }
         await noAxeViolations(`at the title (${device.name})`);
+        const help = await page.innerText('#help');
+        assert.match(help, device.touch ? /^Tap the game/ : /^Type a command/,
+                     `${device.name}: the help speaks of taps on a touch screen only`);
         const bar = await page.isVisible('#words');
         assert(!bar, `${device.name}: no bar of words at the title`);
         if (device.name === 'phone') {
