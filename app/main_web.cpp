@@ -32,6 +32,7 @@ bool replaceAfterOutput(const char* name, const char* bytes, std::size_t length)
 
 int playOnPage() {
   openWebStorage();
+  openWebScreen();
   FrontEnd frontEnd{};
   frontEnd.clearScreen = webClear;
   frontEnd.readKey = webReadKey;

@@ -18,21 +18,66 @@ var Module = (function () {
         KEY_END = 79, KEY_INSERT = 82, KEY_DELETE = 83, KEY_PAGE_UP = 73,
         KEY_PAGE_DOWN = 81, KEY_F1 = 59, KEY_F11 = 133, KEY_UNKNOWN = 1;
 
+  // ---- The terminal's size. Its box on the page is sized by the style
+  // sheet alone (so the page does not move when the game starts); the
+  // terminal takes as many columns as fit in it, 80 where they fit at the
+  // largest font and never fewer than 40, at a font of 14 CSS pixels or more.
+  const FONT_FAMILY = 'DejaVu Sans Mono, Liberation Mono, Menlo, Consolas, monospace';
+  const LARGEST_FONT = 16, SMALLEST_FONT = 14;
+  const WIDEST = 80, NARROWEST = 40, FEWEST_ROWS = 8, MOST_ROWS = 60;
+  const box = document.getElementById('terminal');
+  const measure = document.createElement('canvas').getContext('2d');
+
+  // A cell of the font, measured as the terminal measures it.
+  function cellOf(size) {
+    measure.font = `${size}px ${FONT_FAMILY}`;
+    const metrics = measure.measureText('W'.repeat(32));
+    const ratio = window.devicePixelRatio || 1;
+    const height = Math.ceil(metrics.fontBoundingBoxAscent + metrics.fontBoundingBoxDescent);
+    return { width: metrics.width / 32, height: Math.floor(Math.ceil(height * ratio)) / ratio };
+  }
+
+  function fitting() {
+    const style = getComputedStyle(box);
+    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - 1;
+    const height = box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    const columnsAt = size => Math.floor(width / cellOf(size).width);
+    // The largest font that gives 80 columns; else the largest that gives
+    // 40; else, on a screen narrower than that, a smaller font rather than
+    // rows that run off the screen.
+    let size = LARGEST_FONT;
+    while (size > SMALLEST_FONT && columnsAt(size) < WIDEST) size -= 1;
+    if (columnsAt(size) < WIDEST) {
+      size = LARGEST_FONT;
+      while (size > 8 && columnsAt(size) < NARROWEST) size -= 1;
+    }
+    const cell = cellOf(size);
+    const columns = Math.max(NARROWEST, Math.min(WIDEST, Math.floor(width / cell.width)));
+    const rows = Math.max(FEWEST_ROWS, Math.min(MOST_ROWS, Math.floor(height / cell.height)));
+    return { size, columns, rows, cell };
+  }
+
+  let fit = fitting();
   const terminal = new Terminal({
-    cols: 80,
-    rows: 24,
+    cols: fit.columns,
+    rows: fit.rows,
     convertEol: true,
-    screenReaderMode: true,
-    scrollback: 1000,
+    scrollback: 5000,
     cursorBlink: false,
-    fontFamily: 'DejaVu Sans Mono, Liberation Mono, Menlo, Consolas, monospace',
-    fontSize: 16,
+    fontFamily: FONT_FAMILY,
+    fontSize: fit.size,
     theme: { background: '#101418', foreground: '#d8dde3' },
   });
-  terminal.open(document.getElementById('terminal'));
+  terminal.open(box);
   // Tab and Shift-Tab leave the terminal for the page's buttons: the game
   // has no use for them, and a player without a mouse needs them.
   terminal.attachCustomKeyEventHandler(event => event.key !== 'Tab');
+  // The soft keyboard of a phone types commands as they are, with no
+  // capitals or corrections of its own.
+  for (const [name, value] of [['autocapitalize', 'off'], ['autocorrect', 'off'],
+                               ['autocomplete', 'off'], ['spellcheck', 'false']]) {
+    terminal.textarea.setAttribute(name, value);
+  }
   terminal.focus();
 
   const status = document.getElementById('status');
@@ -57,6 +102,10 @@ var Module = (function () {
   const keys = [];
   let wake = null;
   let programOver = false;
+  // The terminal took a new size: the game draws its screen again before it
+  // goes on waiting.
+  const RESIZED = -2;
+  let resizePending = false;
 
   function splitKeys(data) {
     const found = [];
@@ -127,23 +176,50 @@ var Module = (function () {
 
   function isSpecial(key) { return key.length > 1 && key[0] === '\x1b'; }
 
-  terminal.onData(data => {
+  function wakeUp() {
+    if (wake === null) return;
+    const waiting = wake;
+    wake = null;
+    waiting();
+  }
+
+  function type(data) {
     if (programOver) {
       if (data.includes('\r')) location.reload();
       return;
     }
     keys.push(...splitKeys(data));
-    if (wake !== null && keys.length > 0) {
-      const waiting = wake;
-      wake = null;
-      waiting();
-    }
-  });
-
-  function nextKey() {
-    if (keys.length > 0) return Promise.resolve(keys.shift());
-    return new Promise(resolve => { wake = () => resolve(keys.shift()); });
+    wakeUp();
   }
+  terminal.onData(type);
+
+  // The next key, or RESIZED.
+  function nextKey() {
+    return new Promise(resolve => {
+      const look = () => {
+        if (resizePending) {
+          resizePending = false;
+          resolve(RESIZED);
+        } else if (keys.length > 0) {
+          resolve(keys.shift());
+        } else {
+          wake = look;
+        }
+      };
+      look();
+    });
+  }
+
+  function refit() {
+    const now = fitting();
+    if (now.size === fit.size && now.columns === fit.columns && now.rows === fit.rows) return;
+    fit = now;
+    terminal.options.fontSize = now.size;
+    terminal.resize(now.columns, now.rows);
+    resizePending = true;
+    wakeUp();
+  }
+  new ResizeObserver(refit).observe(box);
 
   // ---- Single keys, as the game reads them at a terminal: Enter is a line
   // feed, a special key is 0 and then its code, a character of several
@@ -161,7 +237,9 @@ var Module = (function () {
     const column = terminal.buffer.active.cursorX;
     const at = column + (column > 0 ? 2 : 0);
     if (keys.length > 0 || at + HINT.length >= terminal.cols) return false;
-    terminal.write(`${' '.repeat(at - column)}\x1b[2m${HINT}\x1b[22m\x1b[${at - column + HINT.length}D`);
+    // Fainter than the game's text, and still clear enough to read.
+    terminal.write(`${' '.repeat(at - column)}\x1b[38;2;138;148;158m${HINT}\x1b[39m` +
+                   `\x1b[${at - column + HINT.length}D`);
     return true;
   }
 
@@ -171,8 +249,18 @@ var Module = (function () {
       secondCode = -1;
       return code;
     }
+    if (resizePending) {
+      resizePending = false;
+      return RESIZED;
+    }
+    if (keys.length === 0) {
+      waitFor(isPlayAgain() ? 'again' : 'key');
+      tellSaid(isPlayAgain() ? 'Press y to play again, or n to stop.' : 'Press a key.');
+    }
     const hinted = keys.length === 0 && await showHint();
     const key = await nextKey();
+    waitFor(null);
+    if (key === RESIZED) return RESIZED;
     if (hinted) terminal.write('\x1b[K');
     if (isSpecial(key)) {
       secondCode = specialKey(key);
@@ -197,16 +285,25 @@ var Module = (function () {
 
   function written() { return new Promise(resolve => terminal.write('', resolve)); }
 
+  // The line being typed, kept when the terminal changes its size while the
+  // game waits for it.
+  let editing = null;
+
   async function readLine(longest) {
     secondCode = -1;
+    if (resizePending) {
+      resizePending = false;
+      return RESIZED;
+    }
     await written();
     const screen = terminal.buffer.active;
     let startX = Math.min(screen.cursorX, terminal.cols - 1);
     let startY = screen.cursorY;
-    let line = [];
-    let cursor = 0;
-    let recalled = history.length;
-    let draft = [];
+    const resumed = editing !== null;
+    if (!resumed) editing = { line: [], cursor: 0, recalled: history.length, draft: [] };
+    let { line, cursor, recalled, draft } = editing;
+    tellSaid('');
+    waitFor('line');
 
     function show() {
       const cols = terminal.cols, rows = terminal.rows;
@@ -232,8 +329,14 @@ var Module = (function () {
       cursor = line.length;
     }
 
+    if (resumed) show();
     for (;;) {
       const key = await nextKey();
+      if (key === RESIZED) {
+        editing = { line, cursor, recalled, draft };
+        waitFor(null);
+        return RESIZED;
+      }
       const code = isSpecial(key) ? -1 : key.codePointAt(0);
       const special = isSpecial(key) ? specialKey(key) : -1;
       if (key === '\r' || key === '\n') {
@@ -243,10 +346,14 @@ var Module = (function () {
         // of its own, as a terminal's wrap would.
         const end = startX + line.length;
         if (end === 0 || end % terminal.cols !== 0) terminal.write('\n');
+        editing = null;
+        waitFor(null);
         return line.join('');
       }
       if (code === 4 && line.length === 0) {  // Ctrl-D on an empty line: the player leaves
         terminal.write('\n');
+        editing = null;
+        waitFor(null);
         return null;
       }
       if (code === 0x7f || code === 8) {
@@ -283,6 +390,111 @@ var Module = (function () {
       show();
     }
   }
+
+  // ---- By ear. The terminal's rows are drawn as text, but a screen reader
+  // would have to hunt for what is new in them; the page's own live region
+  // says, once, what the game said since the last command (never the echo
+  // of the keys, never a rule of underscores) when it waits again.
+  const heardRegion = document.getElementById('heard');
+  const decoder = new TextDecoder();
+  let heard = '';
+
+  function said(bytes) { heard += decoder.decode(bytes, { stream: true }); }
+
+  // What the game said since it last waited, as a reader should hear it.
+  function spoken(text) {
+    return text.split('\n')
+      .filter(row => !/^_+$/.test(row.trim()))
+      .join(' ')
+      .replace(/\s+/g, ' ')
+      .trim();
+  }
+
+  function tellSaid(after) {
+    const text = [spoken(heard), after].filter(part => part !== '').join(' ');
+    heard = '';
+    if (text === '') return;
+    // Emptied first, so that the same answer twice is read twice.
+    heardRegion.textContent = '';
+    requestAnimationFrame(() => { heardRegion.textContent = text; });
+  }
+
+  // The one single-key wait that is a question: whether to play again.
+  function isPlayAgain() { return /play again\?\s*$/.test(heard); }
+
+  // ---- Touch. What the game waits for decides which buttons show below the
+  // terminal: a key (one button, and a tap on the terminal does the same),
+  // the play-again question (its two answers), or a command (the bar of
+  // words, on a touch screen).
+  const controls = {
+    key: document.getElementById('key-wait'),
+    again: document.getElementById('again-wait'),
+    line: document.getElementById('words'),
+  };
+  let waiting = null;
+  // A screen whose main pointer is a finger; a desktop with a touch pad or a
+  // pen beside its mouse is no touch screen here.
+  const touchScreen = matchMedia('(pointer: coarse)').matches;
+
+  function waitFor(what) {
+    waiting = what;
+    for (const [name, element] of Object.entries(controls)) {
+      element.hidden = name === 'line' ? !(touchScreen && what === 'line') : name !== what;
+    }
+  }
+
+  function answer(key) {
+    if (waiting === 'key' || waiting === 'again') type(key);
+  }
+  document.getElementById('go-on').addEventListener('click', () => {
+    answer('\r');
+    terminal.focus();
+  });
+  document.getElementById('play-again').addEventListener('click', () => answer('y'));
+  document.getElementById('stop').addEventListener('click', () => answer('n'));
+
+  // A tap (or a click) on the terminal brings up the keyboard, and answers a
+  // wait for any key; the play-again question takes one of its answers.
+  box.addEventListener('click', () => {
+    if (terminal.hasSelection()) return;
+    terminal.focus();
+    if (waiting === 'key') type('\r');
+  });
+
+  // The bar of words: a direction is a move at once, in place of what was
+  // typed; a verb is typed into the line, for the player to go on with.
+  for (const button of controls.line.querySelectorAll('button')) {
+    button.addEventListener('click', () => {
+      if (waiting !== 'line') return;
+      const word = button.dataset.word;
+      if (button.dataset.move !== undefined) {
+        type(`\x15${word}\r`);
+      } else {
+        type(word === 'INVENTORY' ? word : `${word} `);
+        terminal.focus();
+      }
+    });
+  }
+
+  // With the soft keyboard up, the page scrolls so that the row being typed
+  // stays above it.
+  function keepCursorInView() {
+    const view = window.visualViewport;
+    if (!view || document.activeElement !== terminal.textarea) return;
+    const top = box.getBoundingClientRect().top + parseFloat(getComputedStyle(box).paddingTop);
+    const rowBottom = top + (terminal.buffer.active.cursorY + 1) * fit.cell.height;
+    const shownBottom = view.offsetTop + view.height;
+    if (rowBottom > shownBottom - 4) {
+      window.scrollBy(0, rowBottom - shownBottom + fit.cell.height);
+    } else if (rowBottom - fit.cell.height < view.offsetTop) {
+      window.scrollBy(0, rowBottom - fit.cell.height - view.offsetTop - 4);
+    }
+  }
+  if (window.visualViewport) {
+    window.visualViewport.addEventListener('resize', keepCursorInView);
+    terminal.textarea.addEventListener('focus', () => setTimeout(keepCursorInView, 300));
+  }
+  waitFor(null);
 
   // ---- The saved game in the browser's storage, for download and upload.
   const savePath = `${KEPT_FOLDER}/${SAVE_NAME}`;
@@ -397,7 +609,11 @@ var Module = (function () {
 
   function programEnded() {
     programOver = true;
-    document.getElementById('again').hidden = false;
+    waitFor(null);
+    terminal.write('\n\nThank you for playing.\nPress Enter to start another game.\n');
+    const again = document.getElementById('again');
+    again.hidden = false;
+    again.focus();
     tell('The game is over. To start another, press Enter or reload the page.');
   }
 
@@ -419,6 +635,7 @@ var Module = (function () {
     tidewrack: {
       terminal,
       write: bytes => terminal.write(bytes),
+      said,
       readKey,
       keyWaiting,
       readLine,

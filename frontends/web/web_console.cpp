@@ -5,6 +5,7 @@
 
 #include "console/console.hpp"
 #include "disk/disk_files.hpp"
+#include "frontends/screen/screen.hpp"
 
 // ---- The page's side. Each call reaches the page's script (frontends/web/page.js)
 // through Module.tidewrack; the ones that wait hand the browser back its
@@ -15,6 +16,22 @@ EM_JS(void, pageWrite, (const char* text, std::size_t length), {
   Module.tidewrack.write(HEAPU8.slice(text, text + length));
 });
 
+// What the game said, as it said it: the page reads it to a screen reader
+// after each command.
+EM_JS(void, pageSaid, (const char* text, std::size_t length), {
+  Module.tidewrack.said(HEAPU8.slice(text, text + length));
+});
+
+// The terminal's size on the page, which follows the page's width.
+EM_JS(int, pageColumns, (), {
+  return Module.tidewrack.terminal.cols;
+});
+
+EM_JS(int, pageRows, (), {
+  return Module.tidewrack.terminal.rows;
+});
+
+// A key, or RESIZED when the terminal changed its size first.
 EM_ASYNC_JS(int, pageReadKey, (), {
   return await Module.tidewrack.readKey();
 });
@@ -23,10 +40,13 @@ EM_JS(int, pageKeyWaiting, (), {
   return Module.tidewrack.keyWaiting() ? 1 : 0;
 });
 
-// The line typed, as UTF-8 in buffer; -1 when the player has ended the input.
+// The line typed, as UTF-8 in buffer; -1 when the player has ended the
+// input; RESIZED when the terminal changed its size while the line was
+// typed (the page keeps the line and goes on with it at the next call).
 EM_ASYNC_JS(int, pageReadLine, (char* buffer, int capacity), {
   const line = await Module.tidewrack.readLine(capacity - 1);
   if (line === null) return -1;
+  if (typeof line === 'number') return line;
   const bytes = new TextEncoder().encode(line).subarray(0, capacity - 1);
   HEAPU8.set(bytes, buffer);
   HEAPU8[buffer + bytes.length] = 0;
@@ -87,6 +107,8 @@ EM_ASYNC_JS(int, persistKeptFolder, (), {
 namespace {
 
 constexpr const char* KEPT_FOLDER = "/kept";
+// The page's answer to a wait when the terminal took a new size.
+constexpr int RESIZED = -2;
 bool storageKept = false;
 
 // The longest save the web edition puts back after a failed write: far
@@ -101,25 +123,58 @@ bool openWebStorage() {
   return storageKept;
 }
 
-void webClear() {
-  say("\x1b[H\x1b[2J");
-  flushOutput();
+namespace {
+
+void sendToPage(const char* bytes, std::size_t length) { pageWrite(bytes, length); }
+
+// The screen at the terminal's new size: drawn again from the kept rows.
+void followResize() {
+  setScreenSize(pageColumns(), pageRows());
+  redrawScreen(0);
 }
 
-int webReadKey() {
+// What the game said is on the screen before it waits.
+void showAllSaid() {
   flushOutput();
-  return pageReadKey();
+  showHeldOutput();
+}
+
+}  // namespace
+
+void openWebScreen() { openScreen(sendToPage, pageColumns(), pageRows()); }
+
+void webClear() { screenClear(); }
+
+int webReadKey() {
+  showAllSaid();
+  for (;;) {
+    const int key = pageReadKey();
+    if (key != RESIZED) return key;
+    followResize();
+  }
 }
 
 bool webKeyWaiting() { return pageKeyWaiting() != 0; }
 
 bool webReadLine(char* buffer, int capacity) {
   if (capacity <= 0) return false;
-  flushOutput();
-  return pageReadLine(buffer, capacity) >= 0;
+  showAllSaid();
+  for (;;) {
+    const int length = pageReadLine(buffer, capacity);
+    if (length == RESIZED) {
+      followResize();
+      continue;
+    }
+    if (length < 0) return false;
+    noteAnsweredLine(buffer);
+    return true;
+  }
 }
 
-void webWrite(const char* text, std::size_t length) { pageWrite(text, length); }
+void webWrite(const char* text, std::size_t length) {
+  pageSaid(text, length);
+  screenWrite(text, length);
+}
 
 std::uint32_t webClock() { return pageClock(); }
 

@@ -13,6 +13,11 @@
 // saved, and LOAD finds no saved game.
 bool openWebStorage();
 
+// Starts the screen's layout at the size of the terminal on the page: lines
+// are wrapped between words at its width, as at a real terminal, and a clear
+// moves the screen into the terminal's scrollback.
+void openWebScreen();
+
 void webClear();
 int webReadKey();
 bool webKeyWaiting();

@@ -201,10 +201,14 @@ async function main() {
     await openPage(site.url);
     let lines = await screen();
     assert.match(lines[0], /^\s+Tidewrack$/, 'the title heads a cleared screen');
-    assert(await page.evaluate(() => Module.tidewrack.terminal.options.screenReaderMode),
-           'the terminal is in screen reader mode');
-    assert(await page.locator('.xterm-accessibility-tree').count() > 0,
-           'the terminal keeps its text for a screen reader');
+    // The terminal's own reader region would read the echo of every key: it
+    // is off, and the page's live region speaks for the game instead.
+    assert.strictEqual(await page.evaluate(() => Module.tidewrack.terminal.options.screenReaderMode),
+                       false, 'the terminal does not read out every key');
+    assert.strictEqual(await page.locator('.xterm-accessibility-tree').count(), 0,
+                       'no second region reads the echo');
+    assert.strictEqual(await page.getAttribute('#heard', 'aria-live'), 'polite',
+                       'the page has a live region of its own');
     // A faint hint beside the cursor says that a key is wanted.
     await waitForText('[press a key]');
     assert.match(await cursorLine(), /going to need it\.  \[press a key\]$/,
@@ -288,6 +292,34 @@ async function main() {
     assert.deepStrictEqual(lines.slice(echoed + 1, echoed + 3), ['', "You don't know those words"],
                            'an unknown command is refused');
 
+    // The line editor's other keys. Up as far as it goes: the oldest command
+    // of the game, and no further.
+    for (let press = 0; press < beforeFight.length + 5; press += 1) {
+      await page.keyboard.press('ArrowUp');
+    }
+    assert.strictEqual(await cursorLineWritten(), `What now?  ${beforeFight[0]}`,
+                       'Up goes back to the oldest command');
+    await page.keyboard.press('Control+U');
+    // Backspace at the end of a line takes its last letter.
+    await page.keyboard.type('lookk');
+    await page.keyboard.press('Backspace');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  look', 'Backspace at the end');
+    // Ctrl-W after a space takes that space and the word before it.
+    await page.keyboard.type(' at gold ');
+    await page.keyboard.press('Control+W');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  look at',
+                       'Ctrl-W after a space takes the word before it');
+    assert.strictEqual(await page.evaluate(() => Module.tidewrack.terminal.buffer.active.cursorX),
+                       'What now?  look at '.length, 'and keeps the space before that word');
+    await page.keyboard.press('Control+U');
+    // Enter on an empty line: one "What?" and the game asks again.
+    ({ lines } = await enter(''));
+    const rows = lines.map(line => line.trimEnd());
+    const empty = rows.lastIndexOf('What now?');
+    assert.deepStrictEqual(rows.slice(empty - 4, empty), ['What now?', '', 'What?', ''],
+                           'an empty line is answered "What?", once');
+    assert.strictEqual(await cursorLine(), 'What now?', 'the game goes on after an empty line');
+
     // A browser that will not keep the new save: the game says so, and the
     // old save stays, on the page and in the browser's storage.
     await page.evaluate(() => {
@@ -322,6 +354,8 @@ async function main() {
       let { wait } = await enter('axe');
       for (let exchange = 0; exchange < 200 && wait === 'readKey'; exchange += 1) {
         lines = await screen();
+        assert(lines.filter(line => line.includes('[press a key]')).length <= 1,
+               `the key hint is erased when its key comes:\n${lines.join('\n')}`);
         if (has(lines, 'Would you like to play again?')) return false;
         ({ wait, lines } = await pressKey(' '));
       }
@@ -344,16 +378,29 @@ async function main() {
     assert(has(lines, 'Would you like to play again?'));
     await page.keyboard.press('n');
     await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+    lines = await screen();
+    assert(!has(lines, '[press a key]'), 'the key hint went with the answer to play again');
+    assert(has(lines, 'Thank you for playing.'), 'the terminal says that the game is over');
     const said = await page.textContent('#status');
     assert.match(said, /game is over.*start another/i, 'the page says how to start another');
     assert(await page.isVisible('#again'), 'the page offers another game');
     // Without a mouse: Tab leaves the terminal for the buttons, Shift-Tab
     // comes back.
-    await page.keyboard.press('Tab');
-    assert.strictEqual(await page.evaluate(() => document.activeElement.id), 'download');
+    // The button that starts another game has the focus; Shift-Tab goes back
+    // through the save buttons to the terminal, and Tab comes back again.
+    const focused = () => page.evaluate(() => document.activeElement.id);
+    assert.strictEqual(await focused(), 'again', 'the button for another game has the focus');
+    await page.keyboard.press('Shift+Tab');
+    assert.strictEqual(await focused(), 'upload');
+    await page.keyboard.press('Shift+Tab');
+    assert.strictEqual(await focused(), 'download');
     await page.keyboard.press('Shift+Tab');
     assert(await page.evaluate(() => document.activeElement.classList.contains('xterm-helper-textarea')),
-           'Shift-Tab goes back to the terminal');
+           `Shift-Tab goes back to the terminal, not to ${await page.evaluate(() => document.activeElement.outerHTML.slice(0, 120))}`);
+    for (const id of ['download', 'upload', 'again']) {
+      await page.keyboard.press('Tab');
+      assert.strictEqual(await focused(), id, 'Tab leaves the terminal for the buttons');
+    }
 
     // Enter starts another game: the page is loaded again.
     await Promise.all([page.waitForEvent('load'), page.keyboard.press('Enter')]);
