@@ -58,6 +58,9 @@ foreach(name ${files} sw.js)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "brotli failed on ${name}")
   endif()
+  # brotli makes its copy readable by its owner alone, and a web server that
+  # runs as a user of its own could not send it.
+  file(CHMOD ${file}.br PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
   # -n: no name nor time in the copy, so the same file always gives the same bytes.
   execute_process(COMMAND ${GZIP} -9 -n -c ${file} OUTPUT_FILE ${file}.gz RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
