@@ -39,7 +39,27 @@ function decoded(answer) {
   throw new Error(`unknown encoding ${answer.headers['content-encoding']}`);
 }
 
+// Every file of the site as the build left it can be read by anyone: a web
+// server that runs as a user of its own sends the same files.
+function checkEveryoneCanRead(folder) {
+  for (const entry of fs.readdirSync(folder, { withFileTypes: true })) {
+    const file = path.join(folder, entry.name);
+    if (entry.isDirectory()) {
+      checkEveryoneCanRead(file);
+      continue;
+    }
+    const mode = fs.statSync(file).mode & 0o777;
+    assert.strictEqual(mode & 0o444, 0o444, `${file} has mode ${mode.toString(8)}`);
+  }
+}
+
 async function main() {
+  checkEveryoneCanRead(site);
+  // The page's three scripts are compiled whole while they stream in.
+  for (const name of ['xterm.js', 'page.js', 'tidewrack.js']) {
+    const first = fs.readFileSync(path.join(site, name), 'utf8').split('\n', 1)[0];
+    assert.strictEqual(first, '//# allFunctionsCalledOnLoad', `${name} begins "${first}"`);
+  }
   // A copy of the site as the build left it, with its files' times.
   fs.rmSync(work, { recursive: true, force: true });
   fs.cpSync(site, work, { recursive: true, preserveTimestamps: true });
