@@ -1,3 +1,4 @@
+//# allFunctionsCalledOnLoad
 // The page's side of the web edition: the terminal on the page, the keys the
 // player types, the editing of a command line with its history, and the
 // saved game's download and upload. The game itself (tidewrack.js and its
@@ -28,13 +29,19 @@ var Module = (function () {
   const box = document.getElementById('terminal');
   const measure = document.createElement('canvas').getContext('2d');
 
-  // A cell of the font, measured as the terminal measures it.
+  // A cell of the font, measured as the terminal measures it, once for each
+  // size at each pixel ratio: measuring a font is slow on a phone.
+  const cells = new Map();
   function cellOf(size) {
-    measure.font = `${size}px ${FONT_FAMILY}`;
-    const metrics = measure.measureText('W'.repeat(32));
     const ratio = window.devicePixelRatio || 1;
-    const height = Math.ceil(metrics.fontBoundingBoxAscent + metrics.fontBoundingBoxDescent);
-    return { width: metrics.width / 32, height: Math.floor(Math.ceil(height * ratio)) / ratio };
+    const key = `${size} ${ratio}`;
+    if (!cells.has(key)) {
+      measure.font = `${size}px ${FONT_FAMILY}`;
+      const metrics = measure.measureText('W'.repeat(32));
+      const height = Math.ceil(metrics.fontBoundingBoxAscent + metrics.fontBoundingBoxDescent);
+      cells.set(key, { width: metrics.width / 32, height: Math.floor(Math.ceil(height * ratio)) / ratio });
+    }
+    return cells.get(key);
   }
 
   function fitting() {
@@ -68,17 +75,51 @@ var Module = (function () {
     fontSize: fit.size,
     theme: { background: '#101418', foreground: '#d8dde3' },
   });
-  terminal.open(box);
   // Tab and Shift-Tab leave the terminal for the page's buttons: the game
   // has no use for them, and a player without a mouse needs them.
   terminal.attachCustomKeyEventHandler(event => event.key !== 'Tab');
-  // The soft keyboard of a phone types commands as they are, with no
-  // capitals or corrections of its own.
-  for (const [name, value] of [['autocapitalize', 'off'], ['autocorrect', 'off'],
-                               ['autocomplete', 'off'], ['spellcheck', 'false']]) {
-    terminal.textarea.setAttribute(name, value);
+
+  // The terminal draws a character by the width it measured for it, and
+  // measures each one the first time it draws it, on the page: each measure
+  // makes the browser lay the page out again, which on a phone is most of
+  // the time the first screen takes to draw. In a fixed-width font every
+  // printable ASCII character is as wide as a W, which the terminal measured
+  // as it opened: the page's canvas, which lays nothing out, checks that for
+  // each one, and those are given the W's width in the terminal's cache
+  // ahead of the game's first screen. This reaches into the terminal's own
+  // cache of widths, as the version pinned in package-lock.json has it; the
+  // page's test checks that it is still there. Without it the game plays the
+  // same, only its first screen is slower to draw.
+  let measuredAhead = false;
+  function measureCharacters() {
+    const widths = terminal._core?._renderService?._renderer?.value?._widthCache;
+    if (typeof widths?.get !== 'function' || !(widths._flat instanceof Float32Array)) return;
+    const wide = widths.get('W', false, false);
+    if (!(wide > 0)) return;
+    measure.font = `${terminal.options.fontSize}px ${FONT_FAMILY}`;
+    const canvasWide = measure.measureText('W').width;
+    for (let code = 0x20; code < 0x7f; code += 1) {
+      if (measure.measureText(String.fromCharCode(code)).width === canvasWide) widths._flat[code] = wide;
+    }
+    measuredAhead = true;
   }
-  terminal.focus();
+
+  // The terminal goes on the page in a task of its own, and takes the focus
+  // in the next, so that no long stretch of the start keeps a slow phone
+  // from answering a tap. The game may write before then: the terminal keeps
+  // what it is given and shows it once it is open.
+  const nextTask = () => new Promise(done => setTimeout(done, 0));
+  const opened = nextTask().then(() => {
+    terminal.open(box);
+    // The soft keyboard of a phone types commands as they are, with no
+    // capitals or corrections of its own.
+    for (const [name, value] of [['autocapitalize', 'off'], ['autocorrect', 'off'],
+                                 ['autocomplete', 'off'], ['spellcheck', 'false']]) {
+      terminal.textarea.setAttribute(name, value);
+    }
+    measureCharacters();
+    return nextTask();
+  }).then(() => terminal.focus());
 
   const status = document.getElementById('status');
   function tell(text) { status.textContent = text; }
@@ -492,7 +533,7 @@ var Module = (function () {
   }
   if (window.visualViewport) {
     window.visualViewport.addEventListener('resize', keepCursorInView);
-    terminal.textarea.addEventListener('focus', () => setTimeout(keepCursorInView, 300));
+    opened.then(() => terminal.textarea.addEventListener('focus', () => setTimeout(keepCursorInView, 300)));
   }
   waitFor(null);
 
@@ -634,6 +675,7 @@ var Module = (function () {
   return {
     tidewrack: {
       terminal,
+      measuredAhead: () => measuredAhead,
       write: bytes => terminal.write(bytes),
       said,
       readKey,

@@ -209,6 +209,19 @@ async function main() {
                        'no second region reads the echo');
     assert.strictEqual(await page.getAttribute('#heard', 'aria-live'), 'polite',
                        'the page has a live region of its own');
+    // The characters were measured ahead of the first screen, through the
+    // terminal's own cache of widths: if a new version of the terminal moved
+    // it, the page would still play, only slower to draw on a phone. Each
+    // width given is the one the terminal measures on the page itself.
+    assert.strictEqual(await page.evaluate(() => Module.tidewrack.measuredAhead()), true,
+                       "the terminal's characters are measured before its first screen");
+    const widths = await page.evaluate(() => {
+      const cache = Module.tidewrack.terminal._core._renderService._renderer.value._widthCache;
+      return [...'Wiq .,_|~#'].map(c => [c, cache._flat[c.charCodeAt(0)], cache._measure(c, 0)]);
+    });
+    for (const [character, given, measured] of widths) {
+      assert.strictEqual(given, measured, `the width given to "${character}" is the terminal's own`);
+    }
     // A faint hint beside the cursor says that a key is wanted.
     await waitForText('[press a key]');
     assert.match(await cursorLine(), /going to need it\.  \[press a key\]$/,
