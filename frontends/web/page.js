@@ -98,16 +98,23 @@ var Module = (function () {
     if (!(wide > 0)) return;
     measure.font = `${terminal.options.fontSize}px ${FONT_FAMILY}`;
     const canvasWide = measure.measureText('W').width;
-    for (let code = 0x20; code < 0x7f; code += 1) {
-      if (measure.measureText(String.fromCharCode(code)).width === canvasWide) widths._flat[code] = wide;
+    const printable = Array.from({ length: 0x7f - 0x20 }, (_, at) => String.fromCharCode(0x20 + at));
+    // All of them at once first: in a fixed-width font they are as wide
+    // together as as many W's, and then each one is.
+    const allAlike = measure.measureText(printable.join('')).width === canvasWide * printable.length;
+    for (const character of printable) {
+      if (allAlike || measure.measureText(character).width === canvasWide) {
+        widths._flat[character.charCodeAt(0)] = wide;
+      }
     }
     measuredAhead = true;
   }
 
-  // The terminal goes on the page in a task of its own, and takes the focus
-  // in the next, so that no long stretch of the start keeps a slow phone
-  // from answering a tap. The game may write before then: the terminal keeps
-  // what it is given and shows it once it is open.
+  // The terminal goes on the page in a task of its own, measures its
+  // characters in the next and takes the focus in a third, so that no long
+  // stretch of the start keeps a slow phone from answering a tap. The game
+  // may write before then: the terminal keeps what it is given and shows it
+  // once it is open.
   const nextTask = () => new Promise(done => setTimeout(done, 0));
   const opened = nextTask().then(() => {
     terminal.open(box);
@@ -117,6 +124,8 @@ var Module = (function () {
                                  ['autocomplete', 'off'], ['spellcheck', 'false']]) {
       terminal.textarea.setAttribute(name, value);
     }
+    return nextTask();
+  }).then(() => {
     measureCharacters();
     return nextTask();
   }).then(() => terminal.focus());
