@@ -20,7 +20,7 @@ const { serve } = require('./serve.js');
 
 const root = path.resolve(__dirname, '../../..');
 const modules = path.join(root, 'frontends/web/node_modules');
-const { chromium } = require(path.join(modules, 'playwright-core'));
+const { launch } = require('./page_support.js');
 const axePath = path.join(modules, 'axe-core/axe.min.js');
 
 function option(name) {
@@ -325,12 +325,7 @@ async function playByTouch() {
 async function main() {
   fs.mkdirSync(artifacts, { recursive: true });
   const site = await serve(siteDir);
-  const browser = await chromium.launch({
-    executablePath: chromiumPath,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await launch(chromiumPath);
   try {
     for (const device of DEVICES) {
       device.url = site.url;

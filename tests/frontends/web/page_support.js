@@ -1,7 +1,12 @@
 // What the browser tests of the page share: chromium's flags for this
-// closed machine, and reading the terminal's screen as the player sees it.
+// closed machine, reading the terminal's screen as the player sees it, and,
+// for the tests of an update, the options that name the build's tools and
+// the build's own step that writes a site's service worker again.
 'use strict';
 
+const assert = require('assert');
+const childProcess = require('child_process');
+const fs = require('fs');
 const path = require('path');
 
 const root = path.resolve(__dirname, '../../..');
@@ -10,8 +15,9 @@ const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwri
 const FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
-function launch() {
-  return chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: FLAGS });
+// Headless chromium: the one the build found, or Debian's.
+function launch(executablePath = '/usr/bin/chromium') {
+  return chromium.launch({ executablePath, headless: true, args: FLAGS });
 }
 
 function screenText(page) {
@@ -37,4 +43,38 @@ async function command(page, line) {
   await page.keyboard.press('Enter');
 }
 
-module.exports = { launch, screenText, waitForText, command };
+// The options of an update test (--site SITE --work WORK --cmake CMAKE
+// --offline-script offline_site.cmake --template sw.js.in --brotli BROTLI
+// --gzip GZIP), each one required.
+function updateOptions(script) {
+  const options = {};
+  for (let at = 2; at < process.argv.length; at += 2) {
+    options[process.argv[at].replace(/^--/, '')] = process.argv[at + 1];
+  }
+  for (const name of ['site', 'work', 'cmake', 'offline-script', 'template', 'brotli', 'gzip']) {
+    assert.ok(options[name], `${script} needs --${name}`);
+  }
+  return options;
+}
+
+// The names the service worker of a site keeps, read from it.
+function workerFiles(folder) {
+  const text = fs.readFileSync(path.join(folder, 'sw.js'), 'utf8');
+  const list = /const FILES = \[([^\]]*)\]/.exec(text);
+  assert.ok(list, 'sw.js names no files');
+  return list[1].split(',').map(name => name.trim().replace(/^'|'$/g, ''));
+}
+
+// The build's own step, run on the folder of a changed copy of the site
+// `first`: the service worker, the version and the compressed copies written
+// again, as a rebuild writes them.
+function rewriteWorker(options, first, folder) {
+  const manifest = JSON.parse(fs.readFileSync(path.join(first, 'manifest.webmanifest'), 'utf8'));
+  const result = childProcess.spawnSync(options.cmake, [
+    `-DSITE_DIR=${folder}`, `-DTEMPLATE=${options.template}`, `-DVERSION=${manifest.version}`,
+    `-DFILES=${workerFiles(first).join('|')}`, `-DBROTLI=${options.brotli}`, `-DGZIP=${options.gzip}`,
+    '-P', options['offline-script']], { encoding: 'utf8' });
+  assert.strictEqual(result.status, 0, `the service worker's step failed:\n${result.stderr}`);
+}
+
+module.exports = { launch, screenText, waitForText, command, updateOptions, workerFiles, rewriteWorker };

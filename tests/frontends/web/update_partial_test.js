@@ -10,21 +10,14 @@
 'use strict';
 
 const assert = require('assert');
-const childProcess = require('child_process');
 const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
 
-const { launch, screenText, waitForText, command } = require('./page_support.js');
+const { launch, screenText, waitForText, command, updateOptions, rewriteWorker } = require('./page_support.js');
 const { serve } = require('../../../frontends/web/site_server.js');
 
-const options = {};
-for (let at = 2; at < process.argv.length; at += 2) {
-  options[process.argv[at].replace(/^--/, '')] = process.argv[at + 1];
-}
-for (const name of ['site', 'work', 'cmake', 'offline-script', 'template', 'brotli', 'gzip']) {
-  assert.ok(options[name], `update_partial_test.js needs --${name}`);
-}
+const options = updateOptions('update_partial_test.js');
 const work = path.resolve(options.work);
 const served = path.join(work, 'served');
 const digest = bytes => crypto.createHash('sha256').update(bytes).digest('hex');
@@ -40,15 +33,7 @@ function makeSecondBuild(first, second) {
   const section = Buffer.concat([Buffer.from([5]), Buffer.from('build'), Buffer.from('second')]);
   fs.appendFileSync(path.join(second, 'tidewrack.wasm'), Buffer.concat([Buffer.from([0, section.length]),
                                                                         section]));
-  const worker = fs.readFileSync(path.join(first, 'sw.js'), 'utf8');
-  const files = /const FILES = \[([^\]]*)\]/.exec(worker)[1].split(',')
-    .map(name => name.trim().replace(/^'|'$/g, ''));
-  const manifest = JSON.parse(fs.readFileSync(path.join(first, 'manifest.webmanifest'), 'utf8'));
-  const result = childProcess.spawnSync(options.cmake, [
-    `-DSITE_DIR=${second}`, `-DTEMPLATE=${options.template}`, `-DVERSION=${manifest.version}`,
-    `-DFILES=${files.join('|')}`, `-DBROTLI=${options.brotli}`, `-DGZIP=${options.gzip}`,
-    '-P', options['offline-script']], { encoding: 'utf8' });
-  assert.strictEqual(result.status, 0, `the service worker's step failed:\n${result.stderr}`);
+  rewriteWorker(options, first, second);
 }
 
 const version = folder => fs.readFileSync(path.join(folder, 'version.txt'), 'utf8').trim();

@@ -12,21 +12,14 @@
 'use strict';
 
 const assert = require('assert');
-const childProcess = require('child_process');
 const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
 
-const { launch, waitForText, command } = require('./page_support.js');
+const { launch, waitForText, command, updateOptions, rewriteWorker } = require('./page_support.js');
 const { serve } = require('../../../frontends/web/site_server.js');
 
-const options = {};
-for (let at = 2; at < process.argv.length; at += 2) {
-  options[process.argv[at].replace(/^--/, '')] = process.argv[at + 1];
-}
-for (const name of ['site', 'work', 'cmake', 'offline-script', 'template', 'brotli', 'gzip']) {
-  assert.ok(options[name], `update_test.js needs --${name}`);
-}
+const options = updateOptions('update_test.js');
 const work = path.resolve(options.work);
 const served = path.join(work, 'served');
 
@@ -42,14 +35,6 @@ function buildOf(folder) {
   const files = {};
   for (const name of PAGE_FILES) files[name] = digest(fs.readFileSync(path.join(folder, name)));
   return { files, version: fs.readFileSync(path.join(folder, 'version.txt'), 'utf8').trim() };
-}
-
-// The names the service worker keeps, read from it.
-function workerFiles(folder) {
-  const text = fs.readFileSync(path.join(folder, 'sw.js'), 'utf8');
-  const list = /const FILES = \[([^\]]*)\]/.exec(text);
-  assert.ok(list, 'sw.js names no files');
-  return list[1].split(',').map(name => name.trim().replace(/^'|'$/g, ''));
 }
 
 // A WebAssembly custom section, which changes the module's bytes and
@@ -78,12 +63,7 @@ function makeSecondBuild(first, second) {
   for (const name of ['page.js', 'xterm.js', 'tidewrack.js']) edit(name, text => `${text}\n// second build\n`);
   for (const name of ['page.css', 'xterm.css']) edit(name, text => `${text}\n/* second build */\n`);
   fs.appendFileSync(path.join(second, 'tidewrack.wasm'), customSection('build', 'second'));
-  const manifest = JSON.parse(fs.readFileSync(path.join(first, 'manifest.webmanifest'), 'utf8'));
-  const result = childProcess.spawnSync(options.cmake, [
-    `-DSITE_DIR=${second}`, `-DTEMPLATE=${options.template}`, `-DVERSION=${manifest.version}`,
-    `-DFILES=${workerFiles(first).join('|')}`, `-DBROTLI=${options.brotli}`, `-DGZIP=${options.gzip}`,
-    '-P', options['offline-script']], { encoding: 'utf8' });
-  assert.strictEqual(result.status, 0, `the service worker's step failed:\n${result.stderr}`);
+  rewriteWorker(options, first, second);
 }
 
 async function main() {
