@@ -669,16 +669,17 @@ var Module = (function () {
 
   // ---- Offline: the service worker keeps this build's files, so that the
   // next visit starts without the network. It is asked for once the page has
-  // loaded, so that it never competes with the game's own files; a page
-  // opened as a file has none.
+  // loaded, in a task of its own, so that it never competes with the game's
+  // own files nor lengthens the game's start; a page opened as a file has
+  // none.
   if ('serviceWorker' in navigator && location.protocol !== 'file:') {
-    window.addEventListener('load', () => {
+    window.addEventListener('load', () => setTimeout(() => {
       const hadOne = Boolean(navigator.serviceWorker.controller);
       navigator.serviceWorker.addEventListener('controllerchange', () => {
         if (hadOne) tell('A newer version of the game is ready: it starts at the next reload.');
       });
       navigator.serviceWorker.register('sw.js').catch(error => console.warn(`offline play: ${error}`));
-    });
+    }, 0));
   }
 
   return {
