@@ -20,14 +20,9 @@ const { serve } = require('./serve.js');
 
 const root = path.resolve(__dirname, '../../..');
 const modules = path.join(root, 'frontends/web/node_modules');
-const { launch } = require('./page_support.js');
+const { launch, pathOption: option } = require('./page_support.js');
 const axePath = path.join(modules, 'axe-core/axe.min.js');
 
-function option(name) {
-  const at = process.argv.indexOf(`--${name}`);
-  if (at < 0 || at + 1 >= process.argv.length) throw new Error(`--${name} is missing`);
-  return path.resolve(process.argv[at + 1]);
-}
 const siteDir = option('site');
 const chromiumPath = option('chromium');
 const artifacts = option('artifacts');

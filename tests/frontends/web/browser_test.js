@@ -24,12 +24,8 @@ const { serve } = require('./serve.js');
 
 const root = path.resolve(__dirname, '../../..');
 const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
+const { pathOption: option } = require('./page_support.js');
 
-function option(name) {
-  const at = process.argv.indexOf(`--${name}`);
-  if (at < 0 || at + 1 >= process.argv.length) throw new Error(`--${name} is missing`);
-  return path.resolve(process.argv[at + 1]);
-}
 const siteDir = option('site');
 const nativeProgram = option('native');
 const chromiumPath = option('chromium');

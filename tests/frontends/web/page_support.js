@@ -43,6 +43,13 @@ async function command(page, line) {
   await page.keyboard.press('Enter');
 }
 
+// The path given as --NAME PATH on the test's command line.
+function pathOption(name) {
+  const at = process.argv.indexOf(`--${name}`);
+  if (at < 0 || at + 1 >= process.argv.length) throw new Error(`--${name} is missing`);
+  return path.resolve(process.argv[at + 1]);
+}
+
 // The options of an update test (--site SITE --work WORK --cmake CMAKE
 // --offline-script offline_site.cmake --template sw.js.in --brotli BROTLI
 // --gzip GZIP), each one required.
@@ -77,4 +84,5 @@ function rewriteWorker(options, first, folder) {
   assert.strictEqual(result.status, 0, `the service worker's step failed:\n${result.stderr}`);
 }
 
-module.exports = { launch, screenText, waitForText, command, updateOptions, workerFiles, rewriteWorker };
+module.exports = { launch, screenText, waitForText, command, pathOption, updateOptions, workerFiles,
+  rewriteWorker };
