@@ -53,8 +53,13 @@ wait_for() {
   done
 }
 
+started=0
 start() {  # start PROGRAM COLUMNS ROWS
   tmx kill-server 2>/dev/null || true
+  # Each game on a server of its own: a new session on the socket of a server
+  # still shutting down can die with it ("server exited unexpectedly").
+  started=$((started + 1))
+  server=tidewrack-ci-$$-$started
   rm -f "$play"/*
   tmx -f /dev/null new-session -d -s game -x "$2" -y "$3" \
     "cd '$play' && TERM=xterm '$PWD/$1'; sleep 60"
