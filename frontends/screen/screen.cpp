@@ -295,6 +295,8 @@ void openScreen(ScreenSink output, int screenColumns, int screenRows) {
 
 bool screenIsOpen() { return opened; }
 
+void markScreenBlank() { rowsKnown = true; }
+
 void setScreenSize(int screenColumns, int screenRows) {
   if (screenColumns <= 0) return;
   columns = screenColumns < MAX_COLUMNS ? screenColumns : MAX_COLUMNS;

@@ -14,6 +14,10 @@ using ScreenSink = void (*)(const char* bytes, std::size_t length);
 // Starts drawing through the sink on a screen of this size.
 void openScreen(ScreenSink sink, int columns, int rows);
 bool screenIsOpen();
+// The screen holds nothing yet (a terminal just made on the page, not one a
+// shell has written on): the first clear then moves no blank rows into the
+// scrollback. Called right after openScreen.
+void markScreenBlank();
 // The screen's new size, after a resize; it is drawn again by redrawScreen.
 void setScreenSize(int columns, int rows);
 int screenColumns();

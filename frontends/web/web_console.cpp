@@ -141,7 +141,12 @@ void showAllSaid() {
 
 }  // namespace
 
-void openWebScreen() { openScreen(sendToPage, pageColumns(), pageRows()); }
+// The page's terminal is new and empty: the title is its first screen, with
+// no blank screen in the scrollback above it.
+void openWebScreen() {
+  openScreen(sendToPage, pageColumns(), pageRows());
+  markScreenBlank();
+}
 
 void webClear() { screenClear(); }
 

@@ -77,3 +77,24 @@ TEST(ScreenLayout, HeldCentredLineIsShownBeforeAWaitAndRedrawnTheSameWay) {
             std::string::npos)
       << drawn;
 }
+
+TEST(ScreenLayout, AClearMovesTheRowsInUseIntoTheScrollbackAndNoneFromANewBlankScreen) {
+  // A terminal that a shell wrote on: the first clear moves the whole screen
+  // up, since what is on it is not known.
+  drawn.clear();
+  openScreen(capture, 40, 5);
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\n\x1b[H\x1b[J");
+  // Then only the rows the game used.
+  screenWrite("one\ntwo\n", 8);
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\x1b[H\x1b[J");
+  // A new, empty terminal on the page: nothing goes into the scrollback, so
+  // no blank screen stands above the title there.
+  drawn.clear();
+  openScreen(capture, 40, 5);
+  markScreenBlank();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\x1b[H\x1b[J");
+}

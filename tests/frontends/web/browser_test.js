@@ -197,6 +197,9 @@ async function main() {
     await openPage(site.url);
     let lines = await screen();
     assert.match(lines[0], /^\s+Tidewrack$/, 'the title heads a cleared screen');
+    // The terminal was new: no blank screen went up above the title.
+    assert.match(await page.evaluate(() => Module.tidewrack.terminal.buffer.active.getLine(0).translateToString(true)),
+                 /^\s+Tidewrack$/, 'the scrollback starts with the title');
     // The terminal's own reader region would read the echo of every key: it
     // is off, and the page's live region speaks for the game instead.
     assert.strictEqual(await page.evaluate(() => Module.tidewrack.terminal.options.screenReaderMode),
