@@ -390,6 +390,9 @@ async function main() {
     assert(has(lines, 'Would you like to play again?'));
     await page.keyboard.press('n');
     await page.waitForFunction(() => document.getElementById('status').textContent !== '');
+    // The page says so at once; the terminal shows its farewell once it has
+    // taken it in.
+    await page.evaluate(() => new Promise(done => Module.tidewrack.terminal.write('', done)));
     lines = await screen();
     assert(!has(lines, '[press a key]'), 'the key hint went with the answer to play again');
     assert(has(lines, 'Thank you for playing.'), 'the terminal says that the game is over');
