@@ -51,6 +51,10 @@ async function runOnce(lighthouse, launcher, url, desktop) {
       lcp: audits['largest-contentful-paint'].numericValue,
       tbt: audits['total-blocking-time'].numericValue,
       cls: audits['cumulative-layout-shift'].numericValue,
+      // Lighthouse's own measure of the machine's speed, taken before each
+      // run: its slowdown is fourfold from this machine, not from a fixed
+      // one, so the same page blocks for longer on a slower machine.
+      benchmark: result.lhr.environment.benchmarkIndex,
     };
   } finally {
     await chrome.kill();
@@ -94,7 +98,8 @@ async function main() {
       console.log(`${profile}: performance ${m.performance}, accessibility ${m.accessibility}, ` +
                   `best practices ${m['best-practices']}, SEO ${m.seo}, LCP ${(m.lcp / 1000).toFixed(2)} s, ` +
                   `TBT ${m.tbt.toFixed(1)} ms, CLS ${m.cls.toFixed(3)} (median of ${RUNS}; ` +
-                  `TBT runs ${runs.map(r => Math.round(r.tbt)).join(', ')} ms)`);
+                  `TBT runs ${runs.map(r => Math.round(r.tbt)).join(', ')} ms; ` +
+                  `machine's benchmark index ${Math.round(m.benchmark)})`);
     }
   } finally {
     await server.close();
