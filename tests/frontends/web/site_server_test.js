@@ -1,8 +1,11 @@
 // The site's own server on the built site, as a browser asks it: each file
 // in the smallest copy the request takes (brotli, else gzip, else the file
 // itself), always decoding to the file's own bytes; a copy older than its
-// file is never sent; an unchanged file is a short 304; nothing outside the
-// folder, and nothing but GET and HEAD.
+// file is never sent; an unchanged file is a short 304 (its tag alone, in a
+// list, or weak), and each copy has a tag of its own; nothing outside the
+// folder, links that lead out of it included, and nothing but GET and HEAD;
+// and a file that vanishes at any step of its answer is sent whole or is a
+// 404, and the server goes on.
 //
 //   node site_server_test.js SITE_FOLDER WORK_FOLDER
 'use strict';
@@ -51,6 +54,28 @@ function checkEveryoneCanRead(folder) {
     const mode = fs.statSync(file).mode & 0o777;
     assert.strictEqual(mode & 0o444, 0o444, `${file} has mode ${mode.toString(8)}`);
   }
+}
+
+// Makes the file and its copies vanish right after the step-th call of the
+// file system that names one of them; gives back the file system's calls.
+function vanishAfter(step, file) {
+  const kept = [];
+  let calls = 0;
+  const wrap = (owner, name) => {
+    const original = owner[name];
+    kept.push(() => { owner[name] = original; });
+    owner[name] = function (...args) {
+      const result = original.apply(this, args);
+      if (typeof args[0] === 'string' && args[0].startsWith(file) && ++calls === step) {
+        for (const gone of [file, `${file}.br`, `${file}.gz`]) fs.rmSync(gone, { force: true });
+      }
+      return result;
+    };
+  };
+  for (const name of ['statSync', 'lstatSync', 'existsSync', 'openSync', 'readFileSync', 'realpathSync',
+    'createReadStream', 'stat', 'lstat', 'open', 'readFile', 'realpath']) wrap(fs, name);
+  for (const name of ['stat', 'lstat', 'open', 'readFile', 'realpath', 'access']) wrap(fs.promises, name);
+  return () => kept.forEach(put => put());
 }
 
 async function main() {
@@ -103,6 +128,50 @@ async function main() {
     assert.strictEqual(changed.status, 200);
     assert.strictEqual(changed.headers['content-encoding'], undefined, 'a stale copy was sent');
     assert.ok(changed.body.equals(fs.readFileSync(path.join(work, 'page.js'))));
+
+    // Each copy has its own tag, and a tag names its copy alone; a list of
+    // tags, a weak tag and "*" are answered as HTTP says.
+    const tags = {};
+    for (const accept of ['br', 'gzip', 'identity']) {
+      tags[accept] = (await get(`${server.url}xterm.js`, { 'Accept-Encoding': accept })).headers.etag;
+    }
+    assert.strictEqual(new Set(Object.values(tags)).size, 3, `one tag for two copies: ${Object.values(tags)}`);
+    const asked = async (accept, tag) =>
+      (await get(`${server.url}xterm.js`, { 'Accept-Encoding': accept, 'If-None-Match': tag })).status;
+    assert.strictEqual(await asked('br', tags.gzip), 200, "the gzip copy's tag is not the brotli copy's");
+    assert.strictEqual(await asked('br', `"elsewhere", ${tags.br}`), 304, 'a list of tags');
+    assert.strictEqual(await asked('br', `W/${tags.br}`), 304, 'a weak tag');
+    assert.strictEqual(await asked('gzip', '*'), 304, '"*"');
+    assert.strictEqual(await asked('br', `"elsewhere", W/"other"`), 200, 'a list without the tag');
+
+    // Links: one inside the folder is followed, one that leads out is not.
+    fs.symlinkSync('index.html', path.join(work, 'inside.html'));
+    fs.symlinkSync('/etc', path.join(work, 'etc'));
+    fs.symlinkSync('/etc/passwd', path.join(work, 'passwd.txt'));
+    assert.strictEqual((await get(`${server.url}inside.html`)).status, 200, 'a link inside the folder');
+    for (const name of ['etc/passwd', 'passwd.txt', 'etc/']) {
+      assert.strictEqual((await get(server.url + name)).status, 404, `${name} leads out of the folder`);
+    }
+
+    // A file that vanishes after each step the server takes on it: sent
+    // whole, or a 404, and the server goes on.
+    const vanishing = path.join(work, 'vanish.js');
+    const body = Buffer.from('// here now, gone soon\n'.repeat(2000));
+    for (let step = 1; step <= 12; step += 1) {
+      fs.writeFileSync(vanishing, body);
+      fs.writeFileSync(`${vanishing}.br`, zlib.brotliCompressSync(body));
+      fs.writeFileSync(`${vanishing}.gz`, zlib.gzipSync(body));
+      const restore = vanishAfter(step, vanishing);
+      let answer;
+      try {
+        answer = await get(`${server.url}vanish.js`, { 'Accept-Encoding': 'br, gzip' });
+      } finally {
+        restore();
+      }
+      assert([200, 404].includes(answer.status), `step ${step}: ${answer.status}`);
+      if (answer.status === 200) assert.ok(decoded(answer).equals(body), `step ${step}: cut short`);
+      assert.strictEqual((await get(server.url)).status, 200, `the server went on after step ${step}`);
+    }
 
     // Nothing outside the folder, nothing missing, nothing but GET and HEAD.
     for (const name of ['../site_server_test.js', '%2e%2e/%2e%2e/etc/passwd', 'no-such-file.js',
