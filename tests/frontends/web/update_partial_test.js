@@ -108,9 +108,9 @@ async function main() {
       }
     }
     assert.strictEqual(await update(), 'redundant', 'a half-copied build was taken');
-    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${version(first)}`]);
+    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${version(first)} /`]);
     assert.strictEqual(await load(() => page.reload(), 'a reload while half copied'), gameOf(first));
-    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${version(first)}`]);
+    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${version(first)} /`]);
     assert.ok(!/newer version/.test(await page.textContent('#status')), 'a newer version announced');
     await context.setOffline(true);
     assert.strictEqual(await load(() => page.reload(), 'offline while half copied'), gameOf(first));
@@ -122,7 +122,7 @@ async function main() {
     }
     assert.strictEqual(await update(), 'activated', 'the whole second build was refused');
     await page.waitForFunction(wanted => caches.keys().then(names => names.join() === wanted),
-                               `tidewrack-${version(second)}`, { timeout: 10000 });
+                               `tidewrack-${version(second)} /`, { timeout: 10000 });
     assert.strictEqual(await load(() => page.reload(), 'the reload after the copy'), gameOf(second));
     await page.keyboard.press('Enter');
     await waitForText(page, 'What now?', 'the first room of the second build');

@@ -5,7 +5,9 @@
 // build's own step, so with a new cache name). The next reload is still
 // wholly the first build, from its cache, and says that a newer version is
 // ready; the reload after it is wholly the second build, with only its cache
-// left, offline too; and LOAD finds the game saved before the update.
+// left, offline too; and LOAD finds the game saved before the update. Then
+// the two builds are served side by side, at /a/ and /b/ of one server:
+// after a visit to each, each plays with the network gone.
 //
 //   node update_test.js --site SITE --work WORK --cmake CMAKE --offline-script
 //        offline_site.cmake --template sw.js.in --brotli BROTLI --gzip GZIP
@@ -77,6 +79,7 @@ async function main() {
   for (const name of PAGE_FILES) assert.notStrictEqual(second.files[name], first.files[name], name);
 
   const server = await serve(served);
+  let both = null;
   const browser = await launch();
   try {
     const context = await browser.newContext();
@@ -117,7 +120,8 @@ async function main() {
     wholly(await load(() => page.goto(server.url), 'the first visit'), first, 'the first visit');
     await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
-    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${first.version}`]);
+    assert.deepStrictEqual(await cacheNames(), [`tidewrack-${first.version} /`]);
+    assert.strictEqual(await status(), '', 'the first visit says something');
     const firstVersion = await version();
     await page.keyboard.press('Enter');
     await waitForText(page, 'What now?', 'the first room');
@@ -147,7 +151,7 @@ async function main() {
     // The page hears of the new worker as it starts its activation, which
     // then drops the first build's cache.
     await page.waitForFunction(wanted => caches.keys().then(names => names.join() === wanted),
-                               `tidewrack-${second.version}`, { timeout: 10000 })
+                               `tidewrack-${second.version} /`, { timeout: 10000 })
       .catch(async () => assert.fail(`the caches after the update: ${await cacheNames()}`));
 
     // The reload after it: wholly the second build, and the save made before.
@@ -168,12 +172,38 @@ async function main() {
     await page.screenshot({ path: path.join(work, 'updated.png') });
     assert.deepStrictEqual(errors, [], 'the page had errors');
     await context.close();
+
+    // The two builds at two addresses of one server, /a/ and /b/: each keeps
+    // its own copy for play offline.
+    const two = path.join(work, 'two');
+    fs.cpSync(path.join(work, 'first'), path.join(two, 'a'), { recursive: true, preserveTimestamps: true });
+    fs.cpSync(served, path.join(two, 'b'), { recursive: true, preserveTimestamps: true });
+    both = await serve(two);
+    const visitor = await browser.newContext();
+    const pages = {};
+    for (const folder of ['a', 'b']) {
+      pages[folder] = await visitor.newPage();
+      await pages[folder].goto(`${both.url}${folder}/`);
+      await waitForText(pages[folder], 'by Tobias Wrenfield', `the first visit of /${folder}/`);
+      await pages[folder].waitForFunction(() => navigator.serviceWorker.controller !== null, null,
+                                          { timeout: 20000 });
+    }
+    await visitor.setOffline(true);
+    for (const folder of ['a', 'b']) {
+      await pages[folder].reload();
+      await waitForText(pages[folder], 'by Tobias Wrenfield', `/${folder}/ with the network gone`);
+    }
+    assert.deepStrictEqual((await pages.a.evaluate(() => caches.keys())).sort(),
+                           [`tidewrack-${first.version} /a/`, `tidewrack-${second.version} /b/`]);
+    await visitor.close();
   } finally {
     await browser.close();
     await server.close();
+    if (both) await both.close();
   }
   console.log('update: the next reload is the old build whole and says so; the one after is the new ' +
-              'build whole, offline too, and LOAD finds the save made before');
+              'build whole, offline too, and LOAD finds the save made before; two builds at two ' +
+              'addresses each play offline');
 }
 
 main().catch(error => {
