@@ -246,6 +246,9 @@ async function playByTouch() {
   assert(!(await page.isVisible('#words')), 'no words while the game asks a question');
   assert.match(await heard(), /play again\?.*Press y to play again, or n to stop\.$/,
                'the question is announced once, with its keys');
+  // A tap on the terminal answers a wait for any key, never this question.
+  await page.tap('#terminal');
+  assert(await page.isVisible('#play-again'), 'a tap on the terminal answered the question');
   ({ wait, lines } = await thenWait(() => page.tap('#play-again')));
   assert.strictEqual(wait, 'readKey', 'play again: the title');
   assert(has(lines, 'Good luck, castaway.'), 'the title again');
@@ -268,6 +271,19 @@ async function playByTouch() {
   const answerRows = lines.slice(lines.lastIndexOf('What now?  INVENTORY') + 1, lines.findLastIndex(line => line.trimEnd() === 'What now?'));
   const answer = answerRows.join(' ').replace(/\s+/g, ' ').trim();
   assert.strictEqual(await heard(), `${answer} What now?`, 'the live region reads the answer');
+  // The same answer again is said again: the region is emptied before each.
+  await page.evaluate(() => {
+    const region = document.getElementById('heard');
+    window.heardTexts = [];
+    new MutationObserver(() => window.heardTexts.push(region.textContent))
+      .observe(region, { childList: true, characterData: true, subtree: true });
+  });
+  await page.tap('#words [data-word="INVENTORY"]');
+  await thenWait(() => page.keyboard.press('Enter'));
+  // The region is filled at the next frame after the game's wait.
+  await page.evaluate(() => new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done))));
+  assert.deepStrictEqual(await page.evaluate(() => window.heardTexts),
+                         ['', `${answer} What now?`], 'the same answer twice is said twice');
 
   // A swipe down the terminal shows the earlier screens above; typing
   // comes back to the prompt.
