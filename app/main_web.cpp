@@ -31,7 +31,6 @@ bool replaceAfterOutput(const char* name, const char* bytes, std::size_t length)
 }
 
 int playOnPage() {
-  openWebStorage();
   openWebScreen();
   FrontEnd frontEnd{};
   frontEnd.clearScreen = webClear;
@@ -41,7 +40,7 @@ int playOnPage() {
   frontEnd.write = webWrite;
   frontEnd.clock = webClock;
   frontEnd.remember = webRemember;
-  frontEnd.readFile = webReadFile;  // in the folder the browser keeps
+  frontEnd.readFile = webReadFile;  // in the browser's storage
   frontEnd.replaceFile = webReplaceFile;
   setFrontEnd(frontEnd);
   const int status = runProgram();

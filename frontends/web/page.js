@@ -546,17 +546,170 @@ var Module = (function () {
   }
   waitFor(null);
 
-  // ---- The saved game in the browser's storage, for download and upload.
-  const savePath = `${KEPT_FOLDER}/${SAVE_NAME}`;
+  // ---- The player's files (the saved game) in the browser's storage:
+  // IndexedDB, laid out as earlier versions of the page laid it out through
+  // the toolchain's file system (a database named after the kept folder, one
+  // record per file under its path, with its time and contents), so that a
+  // game saved by an earlier version, or by another tab still running one,
+  // is found here, and one saved here is found there. Every tab of the page
+  // shares it: LOAD and the download read it afresh, so the latest save of
+  // any tab is the one found, and a SAVE writes its one record in one
+  // transaction, which the browser keeps whole or not at all.
+  //
+  // Each use opens the database anew and closes it: the browser may clear
+  // its storage under an open tab, and that closes every connection. Each
+  // use also ends within STORAGE_PATIENCE milliseconds whatever the browser
+  // does: a full storage, a blocked one, a transaction that never completes
+  // nor aborts. A save the browser did not keep stays on the page for this
+  // visit: LOAD and the download find it while it is the newest save.
+  const DATABASE_VERSION = 21, FILES_STORE = 'FILE_DATA', FILE_MODE = 0o100666;
+  const STORAGE_PATIENCE = 2000;
+  const unkept = new Map();  // name -> { bytes, time }: saves the browser did not keep
+
+  // Why the browser refused, from what it said.
+  function refusalOf(error) {
+    const name = error && error.name;
+    if (name === 'QuotaExceededError') return 'full';
+    if (name === 'SecurityError' || /denied|not allowed|insecure/i.test(String(error && error.message))) {
+      return 'blocked';
+    }
+    return 'failed';
+  }
+
+  function storageFactory() {
+    try {
+      return typeof indexedDB === 'object' && indexedDB !== null ? indexedDB : null;
+    } catch (error) {
+      return null;  // a browser that blocks the page's data may throw at the very name
+    }
+  }
+
+  // Runs work(store, keep) in one transaction of this mode: resolves to
+  // { value } (what work gave keep) once the browser has completed it, or
+  // to { refused } ('absent', 'blocked', 'full', 'failed' or 'slow').
+  function useStorage(mode, work) {
+    return new Promise(resolve => {
+      let settled = false;
+      let database = null;
+      let transaction = null;
+      const settle = outcome => {
+        if (settled) return;
+        settled = true;
+        clearTimeout(timer);
+        if (database !== null) database.close();
+        resolve(outcome);
+      };
+      const timer = setTimeout(() => {
+        try {
+          if (transaction !== null) transaction.abort();
+        } catch (error) {
+          // it has finished meanwhile; its answer came too late to count
+        }
+        settle({ refused: 'slow' });
+      }, STORAGE_PATIENCE);
+      const factory = storageFactory();
+      if (factory === null) {
+        settle({ refused: 'absent' });
+        return;
+      }
+      let request;
+      try {
+        request = factory.open(KEPT_FOLDER, DATABASE_VERSION);
+      } catch (error) {
+        settle({ refused: refusalOf(error) });
+        return;
+      }
+      request.onupgradeneeded = () => {
+        const upgrade = request.transaction;
+        const store = request.result.objectStoreNames.contains(FILES_STORE)
+          ? upgrade.objectStore(FILES_STORE) : request.result.createObjectStore(FILES_STORE);
+        if (!store.indexNames.contains('timestamp')) {
+          store.createIndex('timestamp', 'timestamp', { unique: false });
+        }
+      };
+      request.onerror = event => {
+        event.preventDefault();
+        settle({ refused: refusalOf(request.error) });
+      };
+      request.onsuccess = () => {
+        database = request.result;
+        if (settled) {
+          database.close();
+          return;
+        }
+        database.onversionchange = () => database.close();
+        let value;
+        try {
+          // A save is on the disk before the game says so, as on the desktop.
+          transaction = database.transaction(FILES_STORE, mode, { durability: 'strict' });
+          transaction.oncomplete = () => settle({ value });
+          transaction.onabort = () => settle({ refused: refusalOf(transaction.error) });
+          work(transaction.objectStore(FILES_STORE), result => { value = result; });
+        } catch (error) {
+          try {
+            if (transaction !== null) transaction.abort();
+          } catch (ignored) {
+            // not started
+          }
+          settle({ refused: refusalOf(error) });
+        }
+      };
+    });
+  }
+
+  const keptPath = name => `${KEPT_FOLDER}/${name}`;
+
+  // The newest save of this name: the storage's, or this visit's if the
+  // browser did not keep it and none newer is there. { bytes }, { missing }
+  // or { unreadable }.
+  async function readFile(name) {
+    const outcome = await useStorage('readonly', (store, keep) => {
+      store.get(keptPath(name)).onsuccess = event => keep(event.target.result);
+    });
+    const stored = outcome.value;
+    const visit = unkept.get(name);
+    const storedTime = stored && stored.timestamp instanceof Date ? stored.timestamp.getTime() : 0;
+    if (visit && (!stored || visit.time >= storedTime)) return { bytes: visit.bytes };
+    if (stored && stored.contents) return { bytes: new Uint8Array(stored.contents) };
+    if (stored || outcome.refused === 'failed' || outcome.refused === 'slow') return { unreadable: true };
+    return { missing: true };
+  }
+
+  // Puts these bytes in the file's place in the storage: null once the
+  // browser has kept them, else why not, and then they are kept for this
+  // visit (and the page says so, with the way to keep them for good).
+  async function keepFile(name, bytes) {
+    const outcome = await useStorage('readwrite', store => {
+      store.put({ timestamp: new Date(), mode: FILE_MODE, contents: bytes }, keptPath(name));
+    });
+    if (outcome.refused === undefined) {
+      unkept.delete(name);
+      return null;
+    }
+    unkept.set(name, { bytes, time: Date.now() });
+    return outcome.refused;
+  }
+
+  // One sentence: why the browser did not keep a save, and how to keep it.
+  function notKept(refused) {
+    const why = {
+      full: "The browser's storage for this page is full",
+      blocked: 'This browser does not let the page keep data',
+      absent: 'This browser has no storage for the page',
+    }[refused] || 'The browser would not keep the save';
+    return `${why}, so the save lasts only until you leave the page: ` +
+           '"Download the saved game" keeps it.';
+  }
 
   async function download() {
-    const bytes = await readKeptSave();
-    if (bytes === null) {
-      tell('There is no saved game to download yet: type SAVE first.');
+    const found = await readFile(SAVE_NAME);
+    if (!found.bytes) {
+      tell(found.missing ? 'There is no saved game to download yet: type SAVE first.'
+                         : 'The browser could not read the saved game.');
       return;
     }
     const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
+    link.href = URL.createObjectURL(new Blob([found.bytes], { type: 'text/plain' }));
     link.download = SAVE_NAME;
     document.body.appendChild(link);
     link.click();
@@ -565,8 +718,7 @@ var Module = (function () {
     tell(`The saved game was offered as ${SAVE_NAME}.`);
   }
 
-  // The same rule as a SAVE: the new file beside the old one, renamed over
-  // it, then written to the browser's storage.
+  // An uploaded file takes the saved game's place, as a SAVE would.
   async function upload(file) {
     if (file.size > LARGEST_UPLOAD) {
       tell(`${file.name} is far too large to be a saved game.`);
@@ -578,61 +730,9 @@ var Module = (function () {
       tell(refusal);
       return;
     }
-    const release = await takeKeptFolder();
-    let failure;
-    try {
-      failure = await replaceKeptSave(bytes);
-    } catch (error) {
-      tell('The file could not be taken.');
-      return;
-    } finally {
-      release();
-    }
-    tell(failure ? 'The file was taken, but the browser would not keep it.'
-                 : `${file.name} is now the saved game: type LOAD to play it.`);
-  }
-
-  // ---- The kept folder is shared by every tab of the page, through the
-  // browser's storage: it is read afresh before the save is offered or
-  // replaced, so that the latest save of any tab is the one found. One use
-  // of it at a time, the game's (a SAVE, a LOAD) or the page's.
-  let keptFolderFree = Promise.resolve();
-  let gameRelease = null;
-
-  async function takeKeptFolder() {
-    const before = keptFolderFree;
-    let release;
-    keptFolderFree = new Promise(done => { release = done; });
-    await before;
-    return release;
-  }
-
-  function syncKeptFolder(populate) {
-    return new Promise(done => Module.FS.syncfs(populate, failure => done(failure || null)));
-  }
-
-  // The saved game's bytes as the storage holds them now; the copy read in
-  // before when the browser does not answer; null when there is none.
-  async function readKeptSave() {
-    const release = await takeKeptFolder();
-    try {
-      await syncKeptFolder(true);
-      return Module.FS.readFile(savePath);
-    } catch (error) {
-      return null;
-    } finally {
-      release();
-    }
-  }
-
-  // The same rule as a SAVE: the new file beside the old one, renamed over
-  // it, then written to the browser's storage; the failure, if it refused.
-  async function replaceKeptSave(bytes) {
-    await syncKeptFolder(true);
-    const fresh = `${savePath}.new`;
-    Module.FS.writeFile(fresh, bytes);
-    Module.FS.rename(fresh, savePath);
-    return syncKeptFolder(false);
+    const refused = await keepFile(SAVE_NAME, bytes);
+    tell(refused === null ? `${file.name} is now the saved game: type LOAD to play it.`
+                          : `${file.name} is the saved game for now: type LOAD to play it. ${notKept(refused)}`);
   }
 
   // Why an uploaded file is not taken, or null when LOAD would take it: the
@@ -667,20 +767,54 @@ var Module = (function () {
     tell('The game is over. To start another, press Enter or reload the page.');
   }
 
-  // ---- Offline: the service worker keeps this build's files, so that the
-  // next visit starts without the network. It is asked for once the page has
-  // loaded, in a task of its own, so that it never competes with the game's
-  // own files nor lengthens the game's start; a page opened as a file has
-  // none.
-  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
-    window.addEventListener('load', () => setTimeout(() => {
-      const hadOne = Boolean(navigator.serviceWorker.controller);
-      navigator.serviceWorker.addEventListener('controllerchange', () => {
-        if (hadOne) tell('A newer version of the game is ready: it starts at the next reload.');
-      });
-      navigator.serviceWorker.register('sw.js').catch(error => console.warn(`offline play: ${error}`));
-    }, 0));
+  // ---- What this browser will not do for the page, said once it has
+  // loaded, so that no player finds out by losing a game: keep saved games
+  // (no IndexedDB, or the page's data blocked) and play offline (no service
+  // worker, or one that could not keep the game's files).
+  const lacking = { saves: false, offline: false };
+  function lack(what) {
+    lacking[what] = true;
+    if (lacking.saves && lacking.offline) {
+      tell('This browser keeps no data for this page: a save lasts only until you leave the page ' +
+           '("Download the saved game" keeps it), and the game cannot be played offline.');
+    } else if (lacking.saves) {
+      tell('This browser keeps no saved games for this page: a save lasts only until you leave ' +
+           'the page, and "Download the saved game" keeps it.');
+    } else {
+      tell('This browser will not keep the game for play offline: it needs the network to start.');
+    }
   }
+
+  // The service worker keeps this build's files, so that the next visit
+  // starts without the network. It is asked for once the page has loaded,
+  // in a task of its own, so that it never competes with the game's own
+  // files nor lengthens the game's start; a page opened as a file has none.
+  function keepForOffline() {
+    if (location.protocol === 'file:') return;
+    if (!('serviceWorker' in navigator)) {
+      lack('offline');
+      return;
+    }
+    const hadOne = Boolean(navigator.serviceWorker.controller);
+    navigator.serviceWorker.addEventListener('controllerchange', () => {
+      if (hadOne) tell('A newer version of the game is ready: it starts at the next reload.');
+    });
+    navigator.serviceWorker.register('sw.js').then(registration => {
+      // A first install that fails (a full storage) leaves no worker at all.
+      const installing = registration.installing;
+      if (installing === null || registration.active !== null) return;
+      installing.addEventListener('statechange', () => {
+        if (installing.state === 'redundant' && registration.active === null) lack('offline');
+      });
+    }, () => lack('offline'));
+  }
+
+  window.addEventListener('load', () => setTimeout(() => {
+    keepForOffline();
+    useStorage('readonly', () => {}).then(outcome => {
+      if (outcome.refused === 'absent' || outcome.refused === 'blocked') lack('saves');
+    });
+  }, 0));
 
   return {
     tidewrack: {
@@ -693,8 +827,13 @@ var Module = (function () {
       readLine,
       remember,
       programEnded,
-      takeKeptFolder: async () => { gameRelease = await takeKeptFolder(); },
-      giveKeptFolder: () => { gameRelease(); gameRelease = null; },
+      readFile,
+      // A SAVE: the page says why when the browser did not keep it.
+      keepFile: async (name, bytes) => {
+        const refused = await keepFile(name, bytes);
+        if (refused !== null) tell(notKept(refused));
+        return refused === null;
+      },
     },
     onAbort: what => notStarted(what),
     onRuntimeInitialized: () => { started = true; },

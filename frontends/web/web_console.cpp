@@ -1,10 +1,8 @@
 #include "frontends/web/web_console.hpp"
 
 #include <emscripten.h>
-#include <unistd.h>
 
 #include "console/console.hpp"
-#include "disk/disk_files.hpp"
 #include "frontends/screen/screen.hpp"
 
 // ---- The page's side. Each call reaches the page's script (frontends/web/page.js)
@@ -66,64 +64,35 @@ EM_JS(void, pageProgramEnded, (int status), {
   Module.tidewrack.programEnded(status);
 });
 
-// The folder that the browser keeps, and its files read in from the
-// browser's storage. 1 when they are there, 0 when the page has no storage.
-EM_ASYNC_JS(int, mountKeptFolder, (const char* path), {
-  const folder = UTF8ToString(path);
-  FS.mkdir(folder);
-  try {
-    FS.mount(IDBFS, {}, folder);
-  } catch (error) {
-    return 0;
-  }
-  const failure = await new Promise(done => FS.syncfs(true, done));
-  return failure ? 0 : 1;
+// A player's file, read from the browser's storage afresh (another tab may
+// have saved since): its length once it is in buffer, or one of the page's
+// codes below.
+EM_ASYNC_JS(long, pageReadFile, (const char* name, char* buffer, std::size_t capacity), {
+  const found = await Module.tidewrack.readFile(UTF8ToString(name));
+  if (found.missing) return -1;
+  if (!found.bytes) return -2;
+  if (found.bytes.length > capacity) return -3;
+  HEAPU8.set(found.bytes, buffer);
+  return found.bytes.length;
 });
 
-// Reads the browser's storage afresh into the kept folder: another tab of
-// the page may have saved since. 1 once the folder is as the storage is.
-EM_ASYNC_JS(int, refreshKeptFolder, (), {
-  const failure = await new Promise(done => FS.syncfs(true, done));
-  return failure ? 0 : 1;
-});
-
-// The kept folder is the game's alone until giveKeptFolder: the page's
-// download and upload wait meanwhile, and the game waits for theirs.
-EM_ASYNC_JS(void, takeKeptFolder, (), {
-  await Module.tidewrack.takeKeptFolder();
-});
-
-EM_JS(void, giveKeptFolder, (), {
-  Module.tidewrack.giveKeptFolder();
-});
-
-// Writes the kept folder back to the browser's storage: 1 once it is there.
-EM_ASYNC_JS(int, persistKeptFolder, (), {
-  const failure = await new Promise(done => FS.syncfs(false, done));
-  return failure ? 0 : 1;
+// Puts these bytes in the file's place in the browser's storage, in one
+// step: 1 once the browser has kept them, 0 when it would not.
+EM_ASYNC_JS(int, pageKeepFile, (const char* name, const char* bytes, std::size_t length), {
+  const kept = await Module.tidewrack.keepFile(UTF8ToString(name), HEAPU8.slice(bytes, bytes + length));
+  return kept ? 1 : 0;
 });
 // clang-format on
 
 namespace {
 
-constexpr const char* KEPT_FOLDER = "/kept";
 // The page's answer to a wait when the terminal took a new size.
 constexpr int RESIZED = -2;
-bool storageKept = false;
 
-// The longest save the web edition puts back after a failed write: far
-// more than any game writes.
-constexpr std::size_t KEPT_CAPACITY = 8192;
-
-}  // namespace
-
-bool openWebStorage() {
-  storageKept = mountKeptFolder(KEPT_FOLDER) == 1;
-  if (::chdir(KEPT_FOLDER) != 0) return false;
-  return storageKept;
-}
-
-namespace {
+// What the page's read of a file says when it has no file to give.
+constexpr long PAGE_FILE_MISSING = -1;
+constexpr long PAGE_FILE_UNREADABLE = -2;
+constexpr long PAGE_FILE_TOO_LARGE = -3;
 
 void sendToPage(const char* bytes, std::size_t length) { pageWrite(bytes, length); }
 
@@ -186,47 +155,17 @@ std::uint32_t webClock() { return pageClock(); }
 void webRemember(const char* line) { pageRemember(line); }
 
 long webReadFile(const char* name, char* buffer, std::size_t capacity) {
-  if (!storageKept) return readDiskFile(name, buffer, capacity);
-  // What the storage holds now, and so the latest save of any tab; should
-  // the browser not answer, the copy read in before is all there is.
-  takeKeptFolder();
-  refreshKeptFolder();
-  const long length = readDiskFile(name, buffer, capacity);
-  giveKeptFolder();
-  return length;
-}
-
-namespace {
-
-bool replaceKeptFile(const char* name, const char* bytes, std::size_t length) {
-  // Every write to the storage copies the whole folder there, and the
-  // desktop's flush of the new file is one: the folder must first be what
-  // the storage holds now, or another tab's newer save would be replaced by
-  // this tab's older copy (or taken away) before the new one is in place.
-  if (refreshKeptFolder() != 1) return false;
-  // The file it replaces, to put back should the browser refuse the new one.
-  static char old[KEPT_CAPACITY];
-  const long oldLength = readDiskFile(name, old, sizeof old);
-  if (oldLength == FILE_UNREADABLE || oldLength == FILE_TOO_LARGE) return false;
-  if (!replaceDiskFile(name, bytes, length)) return false;
-  if (persistKeptFolder() == 1) return true;
-  if (oldLength >= 0) {
-    replaceDiskFile(name, old, static_cast<std::size_t>(oldLength));
-  } else {
-    ::unlink(name);
+  const long length = pageReadFile(name, buffer, capacity);
+  switch (length) {
+    case PAGE_FILE_MISSING: return FILE_MISSING;
+    case PAGE_FILE_UNREADABLE: return FILE_UNREADABLE;
+    case PAGE_FILE_TOO_LARGE: return FILE_TOO_LARGE;
+    default: return length < 0 ? FILE_UNREADABLE : length;
   }
-  return false;
 }
-
-}  // namespace
 
 bool webReplaceFile(const char* name, const char* bytes, std::size_t length) {
-  // Without the browser's storage nothing would outlast the page: no save.
-  if (!storageKept) return false;
-  takeKeptFolder();
-  const bool saved = replaceKeptFile(name, bytes, length);
-  giveKeptFolder();
-  return saved;
+  return pageKeepFile(name, bytes, length) == 1;
 }
 
 void webProgramEnded(int status) { pageProgramEnded(status); }

@@ -7,12 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// Mounts the browser's storage on the working folder and waits until the
-// files kept there (the saved game) are read in. False when the browser
-// keeps no storage for the page: SAVE then says that the game could not be
-// saved, and LOAD finds no saved game.
-bool openWebStorage();
-
 // Starts the screen's layout at the size of the terminal on the page: lines
 // are wrapped between words at its width, as at a real terminal, and a clear
 // moves the screen into the terminal's scrollback.
@@ -26,18 +20,14 @@ void webWrite(const char* text, std::size_t length);
 std::uint32_t webClock();
 void webRemember(const char* line);
 
-// The saved game in the browser's storage. The working folder is the one
-// the browser keeps, so files are read there as on the desktop
-// (readDiskFile); a save replaces its file the way the desktop does (written
-// beside the old one, flushed, renamed over it), and then the folder is
-// written back to the browser's storage. When that last step fails the old
-// save is put back, and the answer is false. Without the browser's storage
-// nothing is saved.
-bool webReplaceFile(const char* name, const char* bytes, std::size_t length);
-
-// LOAD's read of a file in the kept folder: the browser's storage is read
-// afresh first, so that a save made in another tab of the page is found.
+// The player's files (the saved game) in the browser's storage, which every
+// tab of the page shares. A read finds the newest save of any tab; a save
+// is kept by the browser whole or not at all, and true only once it is.
+// When the browser will not keep it (its storage full, blocked, missing or
+// cleared meanwhile), the page keeps it for the rest of the visit, offers it
+// for download and says why; a read then finds it while it is the newest.
 long webReadFile(const char* name, char* buffer, std::size_t capacity);
+bool webReplaceFile(const char* name, const char* bytes, std::size_t length);
 
 // Tells the page that the program has ended, with its status.
 void webProgramEnded(int status);

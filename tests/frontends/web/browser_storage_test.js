@@ -2,8 +2,9 @@
 // chromium, headless, through playwright-core, the site on 127.0.0.1):
 // - two tabs of the page in one browser: a save made in one is the one the
 //   other's LOAD and download find, a SAVE in a tab that started before it
-//   keeps the other's save if the browser refuses the new one, and a stale
-//   tab's own new game, saved, is what both then find;
+//   leaves the other's save in the storage if the browser refuses the new
+//   one (which is then offered in that tab for the rest of its visit), and
+//   a stale tab's own new game, saved, is what both then find;
 // - uploads that are not saved games (empty, binary, plain words, too
 //   large, cut short) are refused with the reason, and the save stays in
 //   the browser's storage and in the download;
@@ -21,106 +22,11 @@ const { serve } = require('./serve.js');
 const root = path.resolve(__dirname, '../../..');
 const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
 const { pathOption: option } = require('./page_support.js');
+const { Tab } = require('./game_tab.js');
 
 const siteDir = option('site');
 const chromiumPath = option('chromium');
 const artifacts = option('artifacts');
-
-// One tab of the page, with the game's reads counted so that each key or
-// line can wait for the game's answer.
-class Tab {
-  constructor(page, name) {
-    this.page = page;
-    this.name = name;
-  }
-
-  async open(url) {
-    await this.page.goto(url);
-    await this.page.waitForFunction(() => {
-      const terminal = window.Module && Module.tidewrack && Module.tidewrack.terminal;
-      return terminal && terminal.buffer.active.cursorX > 0;
-    }, null, { timeout: 20000 });
-    await this.page.evaluate(() => {
-      window.reads = 0;
-      for (const name of ['readKey', 'readLine']) {
-        const original = Module.tidewrack[name];
-        Module.tidewrack[name] = (...args) => { window.reads += 1; return original(...args); };
-      }
-    });
-  }
-
-  // Types the keys (text, then Enter unless told otherwise) and waits for
-  // the game's next read: the screen then.
-  async type(text, { enter = true } = {}) {
-    const before = await this.page.evaluate(() => window.reads);
-    await this.page.bringToFront();
-    await this.page.locator('.xterm-helper-textarea').focus();
-    if (text !== '') await this.page.keyboard.type(text);
-    if (enter) await this.page.keyboard.press('Enter');
-    await this.page.waitForFunction(count => window.reads > count, before, { timeout: 20000 });
-    return this.screen();
-  }
-
-  // The lines the game wrote after the last echo of `command`.
-  async answer(command) {
-    const lines = await this.screen();
-    const at = lines.lastIndexOf(`What now?  ${command}`);
-    assert(at >= 0, `${this.name}: "${command}" is on the screen`);
-    return lines.slice(at + 1).filter(line => line !== '' && line !== 'What now?');
-  }
-
-  // LOAD clears the screen for the loaded game's room: its answer is the
-  // whole screen, which ends with what LOAD said.
-  async load() {
-    const lines = await this.type('load');
-    return lines.filter(line => line !== '' && line !== 'What now?');
-  }
-
-  async command(text) {
-    await this.type(text);
-    return this.answer(text);
-  }
-
-  screen() {
-    return this.page.evaluate(async () => {
-      const terminal = Module.tidewrack.terminal;
-      await new Promise(done => terminal.write('', done));
-      const buffer = terminal.buffer.active;
-      const lines = [];
-      for (let row = 0; row < terminal.rows; row += 1) {
-        lines.push(buffer.getLine(buffer.viewportY + row).translateToString(true).trimEnd());
-      }
-      return lines;
-    });
-  }
-
-  async status() { return this.page.textContent('#status'); }
-
-  // The Download button: the bytes offered, or null with what the page said.
-  async download() {
-    await this.page.evaluate(() => { document.getElementById('status').textContent = ''; });
-    const offered = this.page.waitForEvent('download', { timeout: 5000 }).catch(() => null);
-    await this.page.click('#download');
-    await this.page.waitForFunction(() => document.getElementById('status').textContent !== '');
-    const download = await offered;
-    if (!download) return null;
-    const file = path.join(artifacts, `${this.name}-download.txt`);
-    await download.saveAs(file);
-    return fs.readFileSync(file);
-  }
-
-  // The Upload button with a file of these bytes: what the page said.
-  async upload(name, bytes) {
-    const file = path.join(artifacts, name);
-    fs.writeFileSync(file, bytes);
-    await this.page.evaluate(() => { document.getElementById('status').textContent = ''; });
-    const [chooser] = await Promise.all([this.page.waitForEvent('filechooser'),
-                                         this.page.click('#upload')]);
-    await chooser.setFiles(file);
-    await this.page.waitForFunction(() => document.getElementById('status').textContent !== '');
-    return this.status();
-  }
-}
 
 const isRoom = (lines, text) => lines.some(line => line.startsWith(text));
 const SHORE = 'You are on a tropical shore.';
@@ -142,7 +48,7 @@ async function main() {
     for (const name of ['a', 'b']) {
       const page = tabs.length === 0 && browser.pages()[0] ? browser.pages()[0] : await browser.newPage();
       page.on('pageerror', error => pageErrors.push(`${name}: ${error.message}`));
-      const tab = new Tab(page, name);
+      const tab = new Tab(page, name, artifacts);
       await tab.open(site.url);  // both started before any save
       await tab.type('x', { enter: false });
       tabs.push(tab);
@@ -179,23 +85,32 @@ async function main() {
     assert(isRoom(await a.screen(), SHORE), "A loads B's game, at the shore");
 
     // A saves again (at the shore, a later turn); then B's SAVE is refused by
-    // the browser at its last step: A's save stays, for both tabs.
+    // the browser, its storage full (a save that only replaces one of the
+    // same size is not held to the quota, so the refusal is B's own): A's
+    // save stays in the storage, and B's save is offered for the rest of B's
+    // visit.
     await a.type('inventory');
     assert.deepStrictEqual(await a.command('save'), ['Game saved.']);
     const aSave = await a.download();
     assert(!aSave.equals(bSave));
     await b.page.evaluate(() => {
-      window.keptSyncfs = Module.FS.syncfs;
-      Module.FS.syncfs = (populate, done) =>
-        populate ? window.keptSyncfs(populate, done) : done(new Error('the storage is full'));
+      window.keptPut = IDBObjectStore.prototype.put;
+      IDBObjectStore.prototype.put = () => {
+        throw new DOMException('The storage is full.', 'QuotaExceededError');
+      };
     });
     answer = await b.command('save');
     assert.deepStrictEqual(answer, ['The game could not be saved.'], 'a refused save is reported');
-    await b.page.evaluate(() => { Module.FS.syncfs = window.keptSyncfs; });
-    assert((await b.download()).equals(aSave), "B's refused save kept A's save in B");
+    const bUnkept = await b.download();
+    assert(bUnkept && !bUnkept.equals(aSave) && !bUnkept.equals(bSave),
+           'B offers its new save, which the browser did not keep');
+    await b.page.evaluate(() => { IDBObjectStore.prototype.put = window.keptPut; });
     await a.open(site.url);
     assert((await a.download()).equals(aSave), "B's refused save kept A's save in the storage");
     await a.type('x', { enter: false });
+    await b.open(site.url);
+    assert((await b.download()).equals(aSave), "B's refused save lasted only B's visit");
+    await b.type('x', { enter: false });
 
     // Uploads that are not saved games: each refused with its reason, and
     // the save stays.
@@ -209,7 +124,7 @@ async function main() {
       ['binary.txt', binary, 'binary.txt is not a saved game, or it is damaged. Nothing was changed.'],
       ['cut.txt', Buffer.from(cut, 'latin1'),
        'cut.txt is not a saved game, or it is damaged. Nothing was changed.'],
-      ['padded.txt', Buffer.concat([aSave, Buffer.alloc(8192, 0x20)]),
+      ['padded.txt', Buffer.concat([aSave, Buffer.alloc(8193 - aSave.length, 0x20)]),
        'padded.txt is too large to be a saved game. Nothing was changed.'],
     ];
     for (const [name, bytes, said] of uploads) {
@@ -218,7 +133,14 @@ async function main() {
     }
     answer = await a.load();
     assert.deepStrictEqual(answer.slice(-1), ['Game loaded.'], 'the save still loads');
-    assert((await b.download()).equals(aSave), 'the storage kept the save through the uploads');
+    // The same save padded with blanks to the 8,192 bytes that LOAD reads at
+    // most is a saved game (one byte more was refused above).
+    const exact = Buffer.concat([aSave, Buffer.alloc(8192 - aSave.length, 0x20)]);
+    assert.strictEqual(await a.upload('exact.txt', exact),
+                       'exact.txt is now the saved game: type LOAD to play it.');
+    answer = await a.load();
+    assert.deepStrictEqual(answer.slice(-1), ['Game loaded.'], 'a save of 8,192 bytes loads');
+    assert((await b.download()).equals(exact), 'the storage kept the save through the uploads');
     // The same save with Windows line ends is a saved game, and taken.
     const crlf = Buffer.from(good.replace(/\r?\n/g, '\r\n'), 'latin1');
     assert.strictEqual(await a.upload('crlf.txt', crlf),

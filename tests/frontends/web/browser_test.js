@@ -304,6 +304,26 @@ async function main() {
     assert.deepStrictEqual(lines.slice(echoed + 1, echoed + 3), ['', "You don't know those words"],
                            'an unknown command is refused');
 
+    // A command typed twice running is kept once: Up past it gives the one
+    // before. Up and Down again give back the line being typed.
+    await enter('look');
+    await enter('inventory');
+    await enter('inventory');
+    await page.keyboard.type('exa');
+    await page.keyboard.press('ArrowUp');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  inventory');
+    await page.keyboard.press('ArrowUp');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  look',
+                       'a command typed twice running is kept once');
+    await page.keyboard.press('ArrowDown');
+    await page.keyboard.press('ArrowDown');
+    assert.strictEqual(await cursorLineWritten(), 'What now?  exa', 'Down back to the line being typed');
+    await page.keyboard.press('Control+U');
+    // A line holds 79 characters, the 80th and after are refused.
+    await page.keyboard.type('k'.repeat(85));
+    assert.strictEqual(await cursorLineWritten(), 'k'.repeat(79 - 69), 'a line holds 79 characters');
+    await page.keyboard.press('Control+U');
+
     // The line editor's other keys. Up as far as it goes: the oldest command
     // of the game, and no further.
     for (let press = 0; press < beforeFight.length + 5; press += 1) {
@@ -332,23 +352,29 @@ async function main() {
                            'an empty line is answered "What?", once');
     assert.strictEqual(await cursorLine(), 'What now?', 'the game goes on after an empty line');
 
-    // A browser that will not keep the new save: the game says so, and the
-    // old save stays, on the page and in the browser's storage.
+    // A browser that will not keep the new save (its storage refuses it):
+    // the game says so, the page says why and offers the new save for the
+    // rest of the visit, and the browser's storage keeps the old one.
     await page.evaluate(() => {
-      window.keptSyncfs = Module.FS.syncfs;
-      Module.FS.syncfs = (populate, done) => done(new Error('the storage is full'));
+      window.keptPut = IDBObjectStore.prototype.put;
+      IDBObjectStore.prototype.put = () => {
+        throw new DOMException('The storage is full.', 'QuotaExceededError');
+      };
     });
     lines = (await enter('save')).lines;
     const answer = lines.slice(lines.lastIndexOf('What now?  save') + 1).filter(line => line !== '');
     assert.strictEqual(answer[0], 'The game could not be saved.', 'a refused save is reported');
-    await page.evaluate(() => { Module.FS.syncfs = window.keptSyncfs; });
-    assert((await downloadSave('after_refused_save.txt')).equals(native.save),
-           'the old save is kept on the page after a refused save');
+    await page.evaluate(() => { IDBObjectStore.prototype.put = window.keptPut; });
+    assert.strictEqual(await page.textContent('#status'), "The browser's storage for this page is " +
+                       'full, so the save lasts only until you leave the page: "Download the saved ' +
+                       'game" keeps it.');
+    assert((await downloadSave('after_refused_save.txt')).equals(playNative(typed, 'refused').save),
+           'the page offers the save that the browser did not keep');
 
     // A reload, and LOAD from the browser's storage.
     await openPage(site.url);
     assert((await downloadSave('after_reload.txt')).equals(native.save),
-           'the browser kept the old save through the refused one');
+           'the storage kept the old save, and the refused one lasted only the visit');
     await page.locator('.xterm-helper-textarea').focus();
     let lastSecond = 0;
     const fight = async () => {
