@@ -14,8 +14,9 @@ int rows = 24;
 
 // The widest row laid out, and so the longest run of a word kept back.
 constexpr int MAX_COLUMNS = 512;
-// A rule is never drawn wider than the screens were written for.
-constexpr int RULE_WIDTH = 80;
+// The width the game's texts were written for: a rule is never drawn wider,
+// and at this width or more a line end inside a paragraph is a line end.
+constexpr int WRITTEN_WIDTH = 80;
 
 // In the kept screen, the start of a line the player typed: the terminal
 // wrapped it at the last column, mid-word, as it was typed, so it is laid out
@@ -69,7 +70,12 @@ bool takesCell(unsigned char byte) { return (byte & 0xc0) != 0x80; }
 // spaces (a centred or indented line) and does not fit is held until its end:
 // when its words alone fit the row, its leading spaces shrink so that it
 // stays one row. Rows before skipRows are laid out but not drawn; eraseRows
-// clears each drawn row before writing it.
+// clears each drawn row before writing it. Narrower than the texts were
+// written for, a line end inside a paragraph (SOFT_LINE_END) is a space
+// between words, so the paragraph is wrapped as one: every row as full as
+// whole words allow. It is one space, even after a sentence: the rooms put
+// one between their sentences, and of the texts that put two, none has a
+// soft line end after a sentence in a paragraph that has another gap.
 struct Layout {
   int width = 80;
   int column = 0;  // cells written on the row
@@ -186,6 +192,14 @@ struct Layout {
       addTyped(byte);
       return;
     }
+    if (byte == static_cast<unsigned char>(SOFT_LINE_END)) {
+      if (width >= WRITTEN_WIDTH) {
+        add('\n');
+        return;
+      }
+      releaseHeld(false);  // the first line of an indented paragraph keeps its indent
+      byte = ' ';
+    }
     if (byte == EDITED_MARK || byte == ECHOED_MARK) {
       placeWord();
       placeSpaces();
@@ -227,7 +241,7 @@ struct Layout {
     }
     if (byte != '_') ruleRow = false;
     const bool cell = takesCell(byte);
-    if (cell && ruleRow && wordCells >= (width < RULE_WIDTH ? width : RULE_WIDTH)) return;
+    if (cell && ruleRow && wordCells >= (width < WRITTEN_WIDTH ? width : WRITTEN_WIDTH)) return;
     if (cell && wordCells >= width) placeWord();  // a word longer than a row
     if (wordBytes < static_cast<int>(sizeof word)) word[wordBytes++] = static_cast<char>(byte);
     if (cell) ++wordCells;
@@ -362,7 +376,9 @@ void noteTypedLine(const char* prompt, const char* line) { noteTyped(EDITED_MARK
 void noteAnsweredLine(const char* line) { noteTyped(ECHOED_MARK, "", line); }
 
 void forgetCursorLine() {
-  while (keptLength > 0 && kept[keptLength - 1] != '\n') --keptLength;
+  while (keptLength > 0 && kept[keptLength - 1] != '\n' && kept[keptLength - 1] != SOFT_LINE_END) {
+    --keptLength;
+  }
   live.column = 0;
   live.spaces = 0;
   live.wordBytes = 0;
