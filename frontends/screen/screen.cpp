@@ -29,6 +29,15 @@ constexpr unsigned char ECHOED_MARK = 0x02;
 const char HINT[] = "[press a key]";
 constexpr int HINT_CELLS = sizeof HINT - 1;
 bool hintShown = false;
+// The hint stands two cells after the text on the cursor's row or, when that
+// row has no room for it, at the start of the next row. That row is empty
+// once the key has come, and while the cursor stays on the row above it
+// (whose count of completed rows is kept here) a clear leaves it out of the
+// scrollback.
+bool hintBelow = false;
+long rowBelowOpenedAt = -1;
+
+bool hintFitsBeside(int column) { return column + (column > 0 ? 2 : 0) + HINT_CELLS < columns; }
 
 // Bytes for the terminal, gathered into few writes.
 char pending[4096];
@@ -336,7 +345,8 @@ void screenClear() {
   showHeldOutput();
   // Scroll the rows in use off the top, into the scrollback, then clear what
   // is left (blank unless something else drew there) from the top left.
-  const long used = rowsKnown && live.usedRows() < rows ? live.usedRows() : rows;
+  const long onScreen = rowBelowOpenedAt == live.completedRows ? rows - 1 : rows;
+  const long used = rowsKnown && live.usedRows() < onScreen ? live.usedRows() : onScreen;
   char move[24];
   std::snprintf(move, sizeof move, "\x1b[%d;1H", rows);
   emitText(move);
@@ -348,6 +358,7 @@ void screenClear() {
   keptLength = 0;
   rowsKnown = true;
   hintShown = false;
+  rowBelowOpenedAt = -1;
 }
 
 // The rows of a typed line, kept with its mark, are counted as they are laid
@@ -398,6 +409,9 @@ void redrawScreen(int rowsBelow) {
   count.addAll(kept, keptLength);
   count.placeWord();
   count.placeSpaces();
+  // A key hint is shown again, on a row of its own when it must be.
+  const bool keyHint = hintShown;
+  if (keyHint && !hintFitsBeside(count.column) && rowsBelow < 1) rowsBelow = 1;
   long room = rows - 1 - rowsBelow;
   if (room < 0) room = 0;
   Layout draw{};
@@ -417,17 +431,26 @@ void redrawScreen(int rowsBelow) {
   live.completedRows -= draw.skipRows;
   rowsKnown = true;
   hintShown = false;
+  rowBelowOpenedAt = -1;
+  if (keyHint) showKeyHint();
 }
 
 void showKeyHint() {
-  if (!opened || hintShown) return;
+  if (!opened || hintShown || HINT_CELLS >= columns) return;
   showHeldOutput();
-  const int at = live.column + (live.column > 0 ? 2 : 0);
-  if (at + HINT_CELLS >= columns) return;
-  emitSpaces(at - live.column);
+  hintBelow = !hintFitsBeside(live.column);
+  if (hintBelow) {
+    // On the screen's last row this moves the screen up a row, as any
+    // further output would.
+    emitText("\n");
+    rowBelowOpenedAt = live.completedRows;
+  } else {
+    emitSpaces(live.column > 0 ? 2 : 0);
+  }
   emitText("\x1b[2m");
   emitText(HINT);
   emitText("\x1b[22m");
+  if (hintBelow) emitText("\x1b[A");
   cursorToColumn(live.column);
   sendPending();
   hintShown = true;
@@ -435,7 +458,7 @@ void showKeyHint() {
 
 void eraseKeyHint() {
   if (!hintShown) return;
-  emitText("\x1b[K");
+  emitText(hintBelow ? "\x1b[B\x1b[2K\x1b[A" : "\x1b[K");
   sendPending();
   hintShown = false;
 }

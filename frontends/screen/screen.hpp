@@ -46,7 +46,8 @@ void forgetCursorLine();
 // latest rows, with rowsBelow rows left free below the cursor's row.
 void redrawScreen(int rowsBelow);
 
-// A short hint beside the cursor that the game waits for one key, and its
-// erasing once the key has come.
+// A short hint beside the cursor that the game waits for one key (at the
+// start of the next row when the cursor's row has no room for it), and its
+// erasing once the key has come. A redraw while it shows shows it again.
 void showKeyHint();
 void eraseKeyHint();

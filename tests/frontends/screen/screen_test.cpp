@@ -349,3 +349,73 @@ TEST(ScreenParagraphs, AtEightyColumnsAndWiderEveryLineIsAsTheGameWroteIt) {
     EXPECT_EQ(shown(wayHome().c_str(), columns), asPrinted(wayHome()));
   }
 }
+
+// The key hint stands two cells after the text; when the row has no room for
+// it, at the start of the next row, which a clear then leaves out of the
+// scrollback and a redraw keeps free for it.
+TEST(ScreenKeyHint, GoesOnTheNextRowWhenTheLastRowHasNoRoom) {
+  const std::string hint = "\x1b[2m[press a key]\x1b[22m";
+  // 64 columns: the title's last line takes 57 of them.
+  const std::string title = shown(titleScreen, 64);
+  EXPECT_EQ(title.substr(title.rfind('\n')),
+            "\n          Good luck, castaway.  You are going to need it.");
+  drawn.clear();
+  showKeyHint();
+  EXPECT_EQ(drawn, "\n" + hint + "\x1b[A\r\x1b[57C");
+  drawn.clear();
+  eraseKeyHint();
+  EXPECT_EQ(drawn, "\x1b[B\x1b[2K\x1b[A");
+  // 80 columns: beside the text.
+  shown(titleScreen, 80);
+  drawn.clear();
+  showKeyHint();
+  EXPECT_EQ(drawn, "  " + hint + "\r\x1b[57C");
+  eraseKeyHint();
+
+  // The hint never reaches the last column: five cells of text leave room
+  // for it at 21 columns, not at 20.
+  for (int columns : {20, 21}) {
+    drawn.clear();
+    openScreen(capture, columns, 5);
+    screenWrite("abcde", 5);
+    showKeyHint();
+    eraseKeyHint();
+    EXPECT_EQ(drawn, columns == 20 ? "abcde\n" + hint + "\x1b[A\r\x1b[5C\x1b[B\x1b[2K\x1b[A"
+                                   : "abcde  " + hint + "\r\x1b[5C\x1b[K");
+  }
+
+  // A screen of five rows, the last one full: the hint moves the screen up
+  // a row, and the clear after the key moves only the four rows of text into
+  // the scrollback.
+  const std::string text = "1\n2\n3\n4\nabcdefghij klmnopqrs";
+  drawn.clear();
+  openScreen(capture, 20, 5);
+  markScreenBlank();
+  screenWrite(text.c_str(), text.size());
+  showKeyHint();
+  EXPECT_EQ(drawn, text + "\n" + hint + "\x1b[A\r\x1b[20C");
+  eraseKeyHint();
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J");
+  // Drawn again while the hint shows (Ctrl-L, a resize): the text ends a row
+  // higher, and the hint goes below it without moving the screen.
+  screenWrite(text.c_str(), text.size());
+  showKeyHint();
+  drawn.clear();
+  redrawScreen(0);
+  EXPECT_EQ(drawn, "\x1b[H\x1b[K2\n\x1b[K3\n\x1b[K4\n\x1b[Jabcdefghij klmnopqrs\n" + hint +
+                       "\x1b[A\r\x1b[20C");
+  eraseKeyHint();
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J");
+  // Once the game has written on past the row, the row below is its text.
+  screenWrite(text.c_str(), text.size());
+  showKeyHint();
+  eraseKeyHint();
+  screenWrite("\nmore\n", 6);
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\n\x1b[H\x1b[J");
+}
