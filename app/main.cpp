@@ -50,6 +50,7 @@ int main() {
       watchScreen();
       frontEnd.write = screenWrite;
       frontEnd.clearScreen = screenClear;
+      frontEnd.laysOutParagraphs = true;
     }
     frontEnd.readKey = terminalReadKey;
     frontEnd.keyWaiting = terminalKeyWaiting;

@@ -37,7 +37,8 @@ int playOnPage() {
   frontEnd.readKey = webReadKey;
   frontEnd.keyWaiting = webKeyWaiting;
   frontEnd.readLine = webReadLine;
-  frontEnd.write = webWrite;
+  frontEnd.write = webWrite;  // the screen's layout, which wraps paragraphs
+  frontEnd.laysOutParagraphs = true;
   frontEnd.clock = webClock;
   frontEnd.remember = webRemember;
   frontEnd.readFile = webReadFile;  // in the browser's storage

@@ -20,11 +20,24 @@ char cursorLine[CURSOR_LINE_CAPACITY];
 std::size_t cursorLineLength = 0;
 bool cursorLineKept = true;
 
+// A line end inside a paragraph ends the line the cursor stands on too.
 const char* lastLineEnd(const char* text, std::size_t length) {
   for (std::size_t at = length; at > 0; --at) {
-    if (text[at - 1] == '\n') return text + at - 1;
+    if (text[at - 1] == '\n' || text[at - 1] == SOFT_LINE_END) return text + at - 1;
   }
   return nullptr;
+}
+
+// For a front end that does not lay out paragraphs, a line end inside one
+// is a line end like any other. The held output is changed in place.
+void endSoftLines(char* text, std::size_t length) {
+  if (active.laysOutParagraphs) return;
+  char* const end = text + length;
+  for (char* at = text; at < end; ++at) {
+    at = static_cast<char*>(std::memchr(at, SOFT_LINE_END, static_cast<std::size_t>(end - at)));
+    if (at == nullptr) return;
+    *at = '\n';
+  }
 }
 
 void keepCursorLine(const char* text, std::size_t length) {
@@ -60,11 +73,13 @@ void setFrontEnd(const FrontEnd& frontEnd) {
 }
 
 void flushOutput() {
+  endSoftLines(outputBuffer, outputLength);
   send(outputBuffer, outputLength);
   outputLength = 0;
 }
 
 std::size_t takeCursorLine(char* line, std::size_t capacity, std::size_t& shown) {
+  endSoftLines(outputBuffer, outputLength);
   const char* end = lastLineEnd(outputBuffer, outputLength);
   const std::size_t finished =
       end == nullptr ? 0 : static_cast<std::size_t>(end + 1 - outputBuffer);
@@ -91,10 +106,13 @@ std::size_t takeCursorLine(char* line, std::size_t capacity, std::size_t& shown)
 }
 
 void sayBytes(const char* text, std::size_t length) {
-  if (length >= OUTPUT_CAPACITY) {
+  // A text longer than the buffer goes through it a bufferful at a time.
+  while (length >= OUTPUT_CAPACITY) {
     flushOutput();
-    send(text, length);
-    return;
+    std::memcpy(outputBuffer, text, OUTPUT_CAPACITY);
+    outputLength = OUTPUT_CAPACITY;
+    text += OUTPUT_CAPACITY;
+    length -= OUTPUT_CAPACITY;
   }
   if (outputLength + length > OUTPUT_CAPACITY) flushOutput();
   std::memcpy(outputBuffer + outputLength, text, length);

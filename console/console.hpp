@@ -31,7 +31,19 @@ struct FrontEnd {
   // missing, and then no file can be read or written.
   long (*readFile)(const char* name, char* buffer, std::size_t capacity);
   bool (*replaceFile)(const char* name, const char* bytes, std::size_t length);
+  // True when write lays paragraphs out itself, and so takes the game's text
+  // with SOFT_LINE_END in it; any other front end gets a plain line end there.
+  bool laysOutParagraphs = false;
 };
+
+// The game's texts are written for 80 columns. A line end inside a paragraph
+// of running prose, where the line ran out and the next one goes on with
+// the same paragraph, is this byte: a front end that lays out paragraphs
+// joins the lines on a narrower screen; every other front end, and any
+// screen 80 columns wide or wider, shows a line end there. The game says it
+// nowhere else: no other text holds it, a typed line is never said back,
+// and a saved name holds no control code.
+inline constexpr char SOFT_LINE_END = '\x1f';
 
 inline constexpr long FILE_MISSING = -1;     // there is no such file
 inline constexpr long FILE_UNREADABLE = -2;  // not a plain file, or it cannot be read

@@ -1,6 +1,13 @@
 // The game's longer texts. Each printed line is written on a source line of
 // its own, so what you see here is what the player sees on an 80-column
-// screen.
+// screen. A line ending in RUN_ON goes on with the next as one paragraph,
+// which a narrower screen wraps at its own width: a line end inside a
+// sentence always does, and one between two sentences when the next
+// sentence's first two words would not have fitted on the line. Where the
+// line had room and the text still starts a new one (the statue's shock, the
+// gnome's second sword), or a colon sets speech on a line of its own, the
+// line end stays at every width, as do blank lines, indented starts, rules
+// and centred lines.
 #include "core/prose.hpp"
 
 // ---------------------------------------------------------------------------
@@ -14,17 +21,17 @@ const char* const titleScreen =
     "                               (Castaway Edition)\n"
     "________________________________________________________________________________\n"
     "\n"
-    "     You were sailing your small boat across the warm southern seas, on a\n"
-    "holiday you had more than earned, when a storm came up out of nowhere and\n"
-    "drove you onto a reef.  The boat went down in minutes.  Some time later you\n"
-    "woke up on a shore that appears on no chart you have ever seen.  Your only\n"
-    "hope of getting home is to escape from this place, and to do that you must\n"
+    "     You were sailing your small boat across the warm southern seas, on a" RUN_ON
+    "holiday you had more than earned, when a storm came up out of nowhere and" RUN_ON
+    "drove you onto a reef.  The boat went down in minutes.  Some time later you" RUN_ON
+    "woke up on a shore that appears on no chart you have ever seen.  Your only" RUN_ON
+    "hope of getting home is to escape from this place, and to do that you must" RUN_ON
     "tell the game what to do, in commands of one or two words.\n"
     "\n"
-    "     Type commands such as GO WEST, GET TORCH, LIGHT TORCH, THROW AXE or\n"
-    "TURN SCUBA (ON).  Any word may be cut to its first three letters, so\n"
-    "LIG TOR and THR AXE will do, and a single word is often enough, above all\n"
-    "for directions: NOR, EAS.  INVENTORY shows what you are carrying, SAVE GAME\n"
+    "     Type commands such as GO WEST, GET TORCH, LIGHT TORCH, THROW AXE or" RUN_ON
+    "TURN SCUBA (ON).  Any word may be cut to its first three letters, so" RUN_ON
+    "LIG TOR and THR AXE will do, and a single word is often enough, above all" RUN_ON
+    "for directions: NOR, EAS.  INVENTORY shows what you are carrying, SAVE GAME" RUN_ON
     "saves your game and LOAD GAME picks it up again where you left off.\n"
     "\n"
     "________________________________________________________________________________\n"
@@ -36,7 +43,7 @@ const char* const titleScreen =
 // ---------------------------------------------------------------------------
 
 const char* const missedShipText =
-    "The ship sails right past the island.  You should have found some way to\n"
+    "The ship sails right past the island.  You should have found some way to" RUN_ON
     "signal it.  Now there is no way off this rock, ever.\n";
 
 // ---------------------------------------------------------------------------
@@ -44,7 +51,7 @@ const char* const missedShipText =
 // ---------------------------------------------------------------------------
 
 const char* const chartText =
-    "It is a map of the land around you; it shows an underwater cave in the lagoon.\n"
+    "It is a map of the land around you; it shows an underwater cave in the lagoon." RUN_ON
     "Beside the temple an inscription reads: 'Obey the SUMMONS of Neptune'.\n";
 
 // ---------------------------------------------------------------------------
@@ -74,7 +81,7 @@ namespace {
 
 // The lucky blow; two of the eleven outcomes end the fight this way.
 const char gnomeBeheaded[] =
-    "A quick swing catches the gnome off guard, and your axe takes his head off.\n"
+    "A quick swing catches the gnome off guard, and your axe takes his head off." RUN_ON
     "The gnome vanishes in a cloud of dark smoke.\n"
     "\n"
     "Suddenly your wounds are healed!\n";
@@ -83,7 +90,7 @@ const char gnomeBeheaded[] =
 
 const char* const gnomeExchangeText[EXCHANGE_OUTCOMES] = {
     // 0: the gnome wins
-    "The gnome lunges with a mighty thrust, and his sword pierces your heart.\n"
+    "The gnome lunges with a mighty thrust, and his sword pierces your heart." RUN_ON
     "He snickers as you crumple to the floor and die.\n"
     "\n",
 
@@ -92,18 +99,18 @@ const char* const gnomeExchangeText[EXCHANGE_OUTCOMES] = {
     "shoulder.\n",
 
     // 2
-    "Your swing bites deep into the gnome's arm.  He strikes back, but his\n"
+    "Your swing bites deep into the gnome's arm.  He strikes back, but his" RUN_ON
     "sword only glances off the wall behind you.\n",
 
     // 3
     "You miss completely, and the gnome slips around you to slash your back.\n",
 
     // 4
-    "A mighty swing cuts off most of the gnome's arm.  Enraged, he slashes\n"
+    "A mighty swing cuts off most of the gnome's arm.  Enraged, he slashes" RUN_ON
     "back at you, but misses.\n",
 
     // 5
-    "The axe slips from your hand in mid swing, and while you scramble to\n"
+    "The axe slips from your hand in mid swing, and while you scramble to" RUN_ON
     "recover it, the gnome stabs you in the abdomen.\n",
 
     // 6
@@ -114,7 +121,7 @@ const char* const gnomeExchangeText[EXCHANGE_OUTCOMES] = {
     "While you stare at this, he swings at you and misses.\n",
 
     // 8
-    "The gnome gets through your guard and cuts your face.  You are too\n"
+    "The gnome gets through your guard and cuts your face.  You are too" RUN_ON
     "worried about your looks to fight back for the moment.\n",
 
     // 9 and 10: the gnome loses
@@ -130,13 +137,13 @@ const char* const gnomeExchangeText[EXCHANGE_OUTCOMES] = {
 
 const char* const sunsetPassage =
     "\n"
-    "You and the small girl stand hand in hand at the ship's railing as the sun\n"
-    "sets on the western horizon.  You have never seen anything so beautiful,\n"
+    "You and the small girl stand hand in hand at the ship's railing as the sun" RUN_ON
+    "sets on the western horizon.  You have never seen anything so beautiful," RUN_ON
     "and you know everything is going to be fine now.";
 
 const char* const cloudPassage =
-    "  The little girl points to a\n"
-    "curious cloud formation and calls out \"Uncle Osric!\"  Looking up at it,\n"
+    "  The little girl points to a" RUN_ON
+    "curious cloud formation and calls out \"Uncle Osric!\"  Looking up at it," RUN_ON
     "you think it might just look a little like you.";
 
 // ---------------------------------------------------------------------------
@@ -162,7 +169,7 @@ const char* const visionSequenceText[DREAM_STAGES] = {
     "The outlines of everything around you seem to shimmer.\n",
 
     // 5
-    "You catch yourself staring at a tiny pebble on the ground, and wonder\n"
+    "You catch yourself staring at a tiny pebble on the ground, and wonder" RUN_ON
     "how long you have been standing here.\n",
 
     // 6
@@ -178,19 +185,19 @@ const char* const visionSequenceText[DREAM_STAGES] = {
 
 const char* const beachSceneText[BEACH_STAGES] = {
     // 9
-    "For a moment the tiny plants along the shore tower over you like a huge\n"
+    "For a moment the tiny plants along the shore tower over you like a huge" RUN_ON
     "rainforest.\n",
 
     // 10
     "Someone has been building sandcastles here.\n",
 
     // 11
-    "A small girl is playing in the sand.  As you walk towards her, she looks\n"
+    "A small girl is playing in the sand.  As you walk towards her, she looks" RUN_ON
     "up with a big smile and says \"Hewwo dere!\"\n",
 };
 
 const char* const sailorVisionText =
-    "The sailor's face keeps shifting, from a menacing grimace to a blissful\n"
+    "The sailor's face keeps shifting, from a menacing grimace to a blissful" RUN_ON
     "smile and back again.\n";
 
 const char* const treeVisionText =
@@ -205,5 +212,5 @@ const char* const cliffVisionText =
     "city.\n";
 
 const char* const deadThingsVisionText =
-    "The dead things on the floor seem to writhe, as if maggots crawled under\n"
+    "The dead things on the floor seem to writhe, as if maggots crawled under" RUN_ON
     "their skin, and they are inching their way towards you.\n";

@@ -3,7 +3,16 @@
 // next to the rules that print them; everything that reads as a story is here.
 #pragma once
 
+#include "console/console.hpp"
 #include "core/world.hpp"
+
+// Ends a printed line inside a paragraph: the next line goes on with it.
+// Spliced into a text where its line runs out ("...on a" RUN_ON "holiday..."),
+// it keeps the text reading line for line as it is shown at 80 columns, while
+// a narrower screen joins the lines and wraps the paragraph at its own width.
+// A line end written as \n stays where it is at every width.
+#define RUN_ON "\x1f"
+static_assert(RUN_ON[0] == SOFT_LINE_END);
 
 // One fragment per room, 1..40, continuing the words "You are ". Entry 0 is a
 // single space and is never shown.

@@ -15,6 +15,7 @@
 #include "core/world.hpp"
 #include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 
 namespace {
@@ -210,7 +211,7 @@ void expectKeyAfterEveryExchange(const std::vector<int>& outcomes) {
   std::string expected = kQuestion + "\n\f";
   std::vector<std::size_t> expectedWaits;
   for (int outcome : outcomes) {
-    expected += std::string(gnomeExchangeText[outcome]) + "\n";
+    expected += asPrinted(gnomeExchangeText[outcome]) + "\n";
     expectedWaits.push_back(expected.size());
   }
   EXPECT_EQ(shown, expected);
@@ -290,7 +291,7 @@ std::string keys(int n) {
 // exchange's narration and its line break.
 std::string fightText(const std::vector<int>& outcomes) {
   std::string text = "\n\f";
-  for (int outcome : outcomes) text += std::string(gnomeExchangeText[outcome]) + "\n";
+  for (int outcome : outcomes) text += asPrinted(gnomeExchangeText[outcome]) + "\n";
   return text;
 }
 
@@ -354,7 +355,7 @@ void expectLostFight(std::uint32_t clock, const std::vector<int>& outcomes) {
   const std::string fight = afterQuestion(session.output);
   EXPECT_TRUE(startsWith(fight, fightText(outcomes) + "\n" +
                                     "\nThe game is over\n\n\nWould you like to play again?\n" +
-                                    "\f" + titleScreen + "\f"))
+                                    "\f" + asPrinted(titleScreen) + "\f"))
       << fight;
   // Outcome 0's two lines end in an empty line of its own; the exchange's
   // break, the loop's blank line and the break before the closing words

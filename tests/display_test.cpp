@@ -8,6 +8,7 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "core/world.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
@@ -31,7 +32,7 @@ std::string show() {
 // A lit room as it must look, from its parts.
 std::string litRoom(int room, const std::string& sign, const std::string& seen,
                     const std::string& exits) {
-  return "\f" + kRule + "\n" + "\nYou are " + roomDescription[room] + "\n" + sign +
+  return "\f" + kRule + "\n" + "\nYou are " + asPrinted(roomDescription[room]) + "\n" + sign +
          "\nYou see: " + seen + "\nObvious exits are: " + exits + "\n" + kRule + "\n";
 }
 

@@ -11,6 +11,7 @@
 #include "core/world.hpp"
 #include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 
 namespace {
@@ -333,7 +334,7 @@ clear
 
 TEST(EventsSession, AFireLitOnTurnNinetyEightIsTooLate) {
   std::string ending;
-  std::istringstream missed(missedShipText);
+  std::istringstream missed(asPrinted(missedShipText));
   for (std::string line; std::getline(missed, line);) ending += "| " + line + "\n";
   std::string script = TO_THE_CLIFF_TOP + R"(< down
 < drop driftwood

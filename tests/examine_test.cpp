@@ -6,6 +6,7 @@
 
 #include "core/prose.hpp"
 #include "tests/game_fixture.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 
 namespace {
@@ -61,7 +62,7 @@ TEST(PuzzleExamine, ClosetIsBoltedUntilTheDoorIsBroken) {
 TEST(PuzzleExamine, ChartOnlyInItsRoomAndNeverRead) {
   freshGame();
   game.currentRoom = CHART_ROOM;
-  EXPECT_EQ(examine(NOUN_CHART), chartText);
+  EXPECT_EQ(examine(NOUN_CHART), asPrinted(chartText));
   EXPECT_EQ(read(NOUN_CHART), CANT_READ);
   game.currentRoom = 28;
   EXPECT_EQ(examine(NOUN_CHART), NOTHING_SPECIAL);
@@ -70,7 +71,7 @@ TEST(PuzzleExamine, ChartOnlyInItsRoomAndNeverRead) {
 // Each line of the chart holds one clue: the first the map and the cave under
 // the lagoon, the second the god's summons written by the temple.
 TEST(PuzzleExamine, ChartIsTwoLinesOneClueEach) {
-  const std::string chart = chartText;
+  const std::string chart = asPrinted(chartText);
   const auto firstBreak = chart.find('\n');
   ASSERT_NE(firstBreak, std::string::npos);
   const std::string first = chart.substr(0, firstBreak);

@@ -13,6 +13,7 @@
 #include "core/prose.hpp"
 #include "core/state.hpp"
 #include "parser/parser.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
@@ -89,7 +90,7 @@ inline std::string darkDisplay() {
 
 // The cleared screen and display of a lit room, given what it lists.
 inline std::string litDisplay(int room, const std::string& seen, const std::string& exitList) {
-  return "\f" + RULE + "\n\nYou are " + roomDescription[room] + "\n\nYou see: " + seen +
+  return "\f" + RULE + "\n\nYou are " + asPrinted(roomDescription[room]) + "\n\nYou see: " + seen +
          "\nObvious exits are: " + exitList + "\n" + RULE + "\n";
 }
 

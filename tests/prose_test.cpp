@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/prose.hpp"
+#include "tests/printed.hpp"
 
 namespace {
 
@@ -16,8 +17,11 @@ constexpr std::size_t kScreenLine = 79;  // widest line the game prints
 constexpr std::size_t kRoomLine = 78;    // widest line of a room description
 constexpr std::size_t kRuleWidth = 80;
 
-// Splits at every '\n'. A text ending in '\n' yields a last, empty piece.
-std::vector<std::string> splitLines(const std::string& text) {
+// Splits at every line end, inside a paragraph or not: each piece is a line
+// as the game prints it at 80 columns. A text ending in '\n' yields a last,
+// empty piece.
+std::vector<std::string> splitLines(const std::string& raw) {
+  const std::string text = asPrinted(raw);
   std::vector<std::string> lines;
   std::string::size_type start = 0;
   for (;;) {
@@ -39,12 +43,14 @@ std::vector<std::string> printedLines(const std::string& text) {
 }
 
 std::size_t countBreaks(const std::string& text) {
-  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  const std::string printed = asPrinted(text);
+  return static_cast<std::size_t>(std::count(printed.begin(), printed.end(), '\n'));
 }
 
 bool isPlainAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return c == '\n' || (c >= 0x20 && c <= 0x7e); });
+  return std::all_of(text.begin(), text.end(), [](char c) {
+    return c == '\n' || c == SOFT_LINE_END || (c >= 0x20 && c <= 0x7e);
+  });
 }
 
 std::size_t leadingBlanks(const std::string& line) {
@@ -70,6 +76,7 @@ std::string lowered(std::string text) {
 
 // The text as one line, so that words broken over two lines still match.
 std::string joined(std::string text) {
+  text = asPrinted(text);
   std::replace(text.begin(), text.end(), '\n', ' ');
   return text;
 }
@@ -473,3 +480,34 @@ TEST(Visions, RoomLines) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Line ends inside paragraphs
+// ---------------------------------------------------------------------------
+
+// Each stands between two words, so that the paragraph joined has one space
+// there; none ends a text, so the line the game then waits on (the title's
+// last, the play-again question) always starts a row of its own.
+TEST(SoftLineEnds, StandBetweenTwoWords) {
+  std::vector<const char*> texts = {
+      titleScreen,     missedShipText,  chartText,           shrineDeathText,  offeringText,
+      statueDeathText, sunsetPassage,   cloudPassage,        sailorVisionText, treeVisionText,
+      oceanVisionText, cliffVisionText, deadThingsVisionText};
+  texts.insert(texts.end(), gnomeExchangeText, gnomeExchangeText + EXCHANGE_OUTCOMES);
+  texts.insert(texts.end(), visionSequenceText, visionSequenceText + DREAM_STAGES);
+  texts.insert(texts.end(), beachSceneText, beachSceneText + BEACH_STAGES);
+  texts.insert(texts.end(), roomDescription + 1, roomDescription + ROOM_COUNT + 1);
+  std::size_t found = 0;
+  for (const char* text : texts) {
+    const std::string s = text;
+    for (std::size_t at = s.find(SOFT_LINE_END); at != std::string::npos;
+         at = s.find(SOFT_LINE_END, at + 1)) {
+      ++found;
+      ASSERT_GT(at, 0u) << s;
+      ASSERT_LT(at + 1, s.size()) << s;
+      EXPECT_EQ(std::string(" \n").find(s[at - 1]), std::string::npos) << s;
+      EXPECT_EQ(std::string(" \n").find(s[at + 1]), std::string::npos) << s;
+    }
+  }
+  EXPECT_GT(found, 0u);
+}

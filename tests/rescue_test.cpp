@@ -14,6 +14,7 @@
 #include "core/world.hpp"
 #include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 
 namespace {
@@ -109,7 +110,7 @@ TEST(EndingGive, HomeWithoutTheMushrooms) {
     readyToSail();
     placeObject(MUSHROOMS, place);
     doGive();
-    expectWin(cloudPassage);
+    expectWin(asPrinted(cloudPassage));
   }
 }
 
@@ -117,7 +118,7 @@ TEST(EndingGive, HomeAfterTheMushrooms) {
   readyToSail();
   placeObject(MUSHROOMS, NOWHERE);
   doGive();
-  expectWin(std::string(sunsetPassage) + cloudPassage);
+  expectWin(asPrinted(std::string(sunsetPassage) + cloudPassage));
 }
 
 TEST(EndingGive, TheSailorIsNotAsked) {
@@ -125,7 +126,7 @@ TEST(EndingGive, TheSailorIsNotAsked) {
   readyToSail();
   placeObject(SAILOR, NOWHERE);
   doGive();
-  expectWin(cloudPassage);
+  expectWin(asPrinted(cloudPassage));
 }
 
 TEST(EndingGive, InputEndingAtTheLastKey) {
@@ -135,7 +136,7 @@ TEST(EndingGive, InputEndingAtTheLastKey) {
   placeObject(SHIP, SHORE);
   placeObject(GOLD, CARRIED);
   doGive();
-  EXPECT_EQ(printed(), "\f" + kWelcome + cloudPassage + kCongratulation);
+  EXPECT_EQ(printed(), "\f" + kWelcome + asPrinted(cloudPassage) + kCongratulation);
   EXPECT_EQ(game.gameOver, 1);
 }
 
@@ -157,12 +158,13 @@ std::string endingOf(const std::string& script) {
 
 TEST(EndingGive, ThePlainGameEndsWithTheCloud) {
   EXPECT_EQ(endingOf("win_plain.play"),
-            "\f" + kWelcome + cloudPassage + kCongratulation + "\n\nThe game is over\n");
+            "\f" + kWelcome + asPrinted(cloudPassage) + kCongratulation + "\n\nThe game is over\n");
 }
 
 TEST(EndingGive, TheMushroomGameEndsWithTheSunsetAndTheCloud) {
-  EXPECT_EQ(endingOf("win_mushrooms.play"), "\f" + kWelcome + sunsetPassage + cloudPassage +
-                                                kCongratulation + "\n\nThe game is over\n");
+  EXPECT_EQ(endingOf("win_mushrooms.play"), "\f" + kWelcome + asPrinted(sunsetPassage) +
+                                                asPrinted(cloudPassage) + kCongratulation +
+                                                "\n\nThe game is over\n");
 }
 
 }  // namespace

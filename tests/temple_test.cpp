@@ -9,6 +9,7 @@
 #include "core/prose.hpp"
 #include "tests/game_fixture.hpp"
 #include "tests/harness.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 
 namespace {
@@ -281,7 +282,7 @@ TEST(PuzzleSummon, AnyOtherNameInTheShrineKills) {
     for (int noun : std::initializer_list<int>{0, STATUE, GOBLET, NOUN_WINE, SAILOR}) {
       SCOPED_TRACE(room * 100 + noun);
       readyForTheOffering(room);  // even with everything ready
-      EXPECT_EQ(act(VERB_SUMMON, noun), shrineDeathText);
+      EXPECT_EQ(act(VERB_SUMMON, noun), asPrinted(shrineDeathText));
       EXPECT_EQ(game.gameOver, 1);
       EXPECT_EQ(locationOf(AMULET), NOWHERE);
       EXPECT_EQ(locationOf(ROBE), WORN);
@@ -320,7 +321,7 @@ TEST(PuzzleSummon, TheOfferingLeavesTheAmuletInThePrayerRoom) {
     EXPECT_EQ(game.gameOver, 0);
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(said[0], CLEARED) << "the room is shown again first";
-    EXPECT_TRUE(endsWith(said, std::string("________\n") + offeringText)) << said;
+    EXPECT_TRUE(endsWith(said, std::string("________\n") + asPrinted(offeringText))) << said;
     if (room == PRAYER_ROOM) {
       EXPECT_NE(said.find("\nYou see: A goblet. A statue. An ivory amulet. \n"), std::string::npos)
           << said;
@@ -423,7 +424,7 @@ TEST(PuzzleRub, TouchingTheStatueKills) {
       SCOPED_TRACE(verb * 100 + room);
       freshGame();
       game.currentRoom = room;
-      EXPECT_EQ(act(verb, STATUE), statueDeathText);
+      EXPECT_EQ(act(verb, STATUE), asPrinted(statueDeathText));
       EXPECT_EQ(game.gameOver, 1);
     }
   }

@@ -10,6 +10,7 @@
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/harness.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 #include "tests/scripted_console.hpp"
 
@@ -21,7 +22,7 @@ const std::string kDrowned = "You can't swim!  You drowned!\n";
 const std::string kSuffocated =
     "You're underwater without any air!  You can't breathe!  You're dead!\n";
 const std::string kGameOver = "\nThe game is over\n\n\nWould you like to play again?\n";
-const std::string kTitle = std::string("\f") + titleScreen;
+const std::string kTitle = "\f" + asPrinted(titleScreen);
 
 void standIn(int room) {
   resetProgramState();
@@ -112,7 +113,7 @@ TEST(TurnEndings, TheShipSailsPastWhenTheTurnBecomes99) {
   EXPECT_EQ(type("foo"), kPrompt + kUnknown + "\n");
   EXPECT_EQ(game.turn, 98);
   EXPECT_EQ(game.gameOver, 0);
-  EXPECT_EQ(type("foo"), kPrompt + kUnknown + "\n" + missedShipText);
+  EXPECT_EQ(type("foo"), kPrompt + kUnknown + "\n" + asPrinted(missedShipText));
   EXPECT_EQ(game.turn, 99);
   EXPECT_EQ(game.gameOver, 1);
 }
@@ -122,7 +123,7 @@ TEST(TurnEndings, TheMissedShipComesFirstEvenOnTheLagoonFloor) {
   placeObject(LIFE_PRESERVER, NOWHERE);
   game.carriedCount = 0;
   game.turn = 98;
-  EXPECT_EQ(type("foo"), kPrompt + kUnknown + "\n" + missedShipText);
+  EXPECT_EQ(type("foo"), kPrompt + kUnknown + "\n" + asPrinted(missedShipText));
 }
 
 TEST(TurnEndings, NoMissedShipOnceItHasCome) {
@@ -148,14 +149,14 @@ TEST(TurnSession, NinetyEightCommandsAndTheShipIsGone) {
   std::string input = "\n";
   for (int i = 0; i < 97; ++i) input += "jump\n";
   Session before = playSession(input);
-  EXPECT_EQ(before.output.find(missedShipText), std::string::npos);
+  EXPECT_EQ(before.output.find(asPrinted(missedShipText)), std::string::npos);
   EXPECT_EQ(before.output.find("The game is over"), std::string::npos);
 
   Session run = playSession(input + "jump\nn\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(count(run.output, "What now?  "), 98U);
   std::string ending =
-      "What now?  \nYou can't jump here!\n\n" + std::string(missedShipText) + kGameOver;
+      "What now?  \nYou can't jump here!\n\n" + asPrinted(missedShipText) + kGameOver;
   ASSERT_GE(run.output.size(), ending.size());
   EXPECT_EQ(run.output.substr(run.output.size() - ending.size()), ending);
 }

@@ -13,6 +13,7 @@
 #include "core/state.hpp"
 #include "core/world.hpp"
 #include "tests/game_fixture.hpp"
+#include "tests/printed.hpp"
 #include "tests/scene.hpp"
 
 namespace {
@@ -60,9 +61,9 @@ std::string visionsIn(int room, int stage, Draw draw, bool sailorAshore = false)
   return printed();
 }
 
-std::string sequence(int stage) { return std::string(visionSequenceText[stage]) + "\n"; }
-std::string scene(int stage) { return std::string(beachSceneText[stage - 9]) + "\n"; }
-std::string line(const char* text) { return std::string(text) + "\n"; }
+std::string sequence(int stage) { return asPrinted(visionSequenceText[stage]) + "\n"; }
+std::string scene(int stage) { return asPrinted(beachSceneText[stage - 9]) + "\n"; }
+std::string line(const char* text) { return asPrinted(text) + "\n"; }
 
 const int kSpecialRooms[] = {CHASM_NORTH, SHORE, BEACH, COVE, CLIFF_TOP, LEDGE, GNOME_ROOM};
 

@@ -10,6 +10,8 @@
 # 2. The test build (with libedit, build/test) played in tmux at 80x24: after
 #    a few moves the tmux history holds every earlier screen, in order, and no
 #    key hint is left on any of them.
+# 3. The test build at 60x24: the title's story and the shore each wrapped as
+#    one paragraph, and the key hint on a row of its own below the title.
 # tmux is installed when it is missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -115,3 +117,26 @@ for text in "${expected[@]}"; do
 done
 ! grep -qF '[press a key]' <<<"$history" || fail "a key hint was left on the screen:"$'\n'"$history"
 echo "terminal: every screen kept in the tmux history, in order"
+
+# --- 3. Paragraphs at 60 columns ----------------------------------------------
+# rows ROW...: every ROW is a whole row of the visible screen.
+rows() {
+  local screen row
+  screen=$(tmx capture-pane -p -t game)
+  for row in "$@"; do
+    grep -qxF -- "$row" <<<"$screen" || fail "no row '$row' at 60 columns:"$'\n'"$screen"
+  done
+}
+start build/test/tidewrack 60 24
+wait_for '[press a key]'
+rows '     You were sailing your small boat across the warm' \
+  'southern seas, on a holiday you had more than earned, when a' \
+  'storm came up out of nowhere and drove you onto a reef.  The' \
+  'boat went down in minutes.  Some time later you woke up on a' \
+  '          Good luck, castaway.  You are going to need it.' '[press a key]'
+tmx send-keys -t game x
+wait_for 'What now?'
+rows 'You are on a tropical shore. The sea stretches away to the' \
+  'east, and to the north the beach curls round into a small' 'cove.'
+! tmx capture-pane -p -S - -t game | grep -qF '[press a key]' || fail "the key hint was left behind"
+echo "terminal: paragraphs wrapped whole at 60 columns, the key hint below the title"

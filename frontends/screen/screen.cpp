@@ -14,8 +14,9 @@ int rows = 24;
 
 // The widest row laid out, and so the longest run of a word kept back.
 constexpr int MAX_COLUMNS = 512;
-// A rule is never drawn wider than the screens were written for.
-constexpr int RULE_WIDTH = 80;
+// The width the game's texts were written for: a rule is never drawn wider,
+// and at this width or more a line end inside a paragraph is a line end.
+constexpr int WRITTEN_WIDTH = 80;
 
 // In the kept screen, the start of a line the player typed: the terminal
 // wrapped it at the last column, mid-word, as it was typed, so it is laid out
@@ -28,6 +29,15 @@ constexpr unsigned char ECHOED_MARK = 0x02;
 const char HINT[] = "[press a key]";
 constexpr int HINT_CELLS = sizeof HINT - 1;
 bool hintShown = false;
+// The hint stands two cells after the text on the cursor's row or, when that
+// row has no room for it, at the start of the next row. That row is empty
+// once the key has come, and while the cursor stays on the row above it
+// (whose count of completed rows is kept here) a clear leaves it out of the
+// scrollback.
+bool hintBelow = false;
+long rowBelowOpenedAt = -1;
+
+bool hintFitsBeside(int column) { return column + (column > 0 ? 2 : 0) + HINT_CELLS < columns; }
 
 // Bytes for the terminal, gathered into few writes.
 char pending[4096];
@@ -69,7 +79,12 @@ bool takesCell(unsigned char byte) { return (byte & 0xc0) != 0x80; }
 // spaces (a centred or indented line) and does not fit is held until its end:
 // when its words alone fit the row, its leading spaces shrink so that it
 // stays one row. Rows before skipRows are laid out but not drawn; eraseRows
-// clears each drawn row before writing it.
+// clears each drawn row before writing it. Narrower than the texts were
+// written for, a line end inside a paragraph (SOFT_LINE_END) is a space
+// between words, so the paragraph is wrapped as one: every row as full as
+// whole words allow. It is one space, even after a sentence: the rooms put
+// one between their sentences, and of the texts that put two, none has a
+// soft line end after a sentence in a paragraph that has another gap.
 struct Layout {
   int width = 80;
   int column = 0;  // cells written on the row
@@ -186,6 +201,14 @@ struct Layout {
       addTyped(byte);
       return;
     }
+    if (byte == static_cast<unsigned char>(SOFT_LINE_END)) {
+      if (width >= WRITTEN_WIDTH) {
+        add('\n');
+        return;
+      }
+      releaseHeld(false);  // the first line of an indented paragraph keeps its indent
+      byte = ' ';
+    }
     if (byte == EDITED_MARK || byte == ECHOED_MARK) {
       placeWord();
       placeSpaces();
@@ -227,7 +250,7 @@ struct Layout {
     }
     if (byte != '_') ruleRow = false;
     const bool cell = takesCell(byte);
-    if (cell && ruleRow && wordCells >= (width < RULE_WIDTH ? width : RULE_WIDTH)) return;
+    if (cell && ruleRow && wordCells >= (width < WRITTEN_WIDTH ? width : WRITTEN_WIDTH)) return;
     if (cell && wordCells >= width) placeWord();  // a word longer than a row
     if (wordBytes < static_cast<int>(sizeof word)) word[wordBytes++] = static_cast<char>(byte);
     if (cell) ++wordCells;
@@ -322,7 +345,8 @@ void screenClear() {
   showHeldOutput();
   // Scroll the rows in use off the top, into the scrollback, then clear what
   // is left (blank unless something else drew there) from the top left.
-  const long used = rowsKnown && live.usedRows() < rows ? live.usedRows() : rows;
+  const long onScreen = rowBelowOpenedAt == live.completedRows ? rows - 1 : rows;
+  const long used = rowsKnown && live.usedRows() < onScreen ? live.usedRows() : onScreen;
   char move[24];
   std::snprintf(move, sizeof move, "\x1b[%d;1H", rows);
   emitText(move);
@@ -334,6 +358,7 @@ void screenClear() {
   keptLength = 0;
   rowsKnown = true;
   hintShown = false;
+  rowBelowOpenedAt = -1;
 }
 
 // The rows of a typed line, kept with its mark, are counted as they are laid
@@ -362,7 +387,9 @@ void noteTypedLine(const char* prompt, const char* line) { noteTyped(EDITED_MARK
 void noteAnsweredLine(const char* line) { noteTyped(ECHOED_MARK, "", line); }
 
 void forgetCursorLine() {
-  while (keptLength > 0 && kept[keptLength - 1] != '\n') --keptLength;
+  while (keptLength > 0 && kept[keptLength - 1] != '\n' && kept[keptLength - 1] != SOFT_LINE_END) {
+    --keptLength;
+  }
   live.column = 0;
   live.spaces = 0;
   live.wordBytes = 0;
@@ -382,6 +409,9 @@ void redrawScreen(int rowsBelow) {
   count.addAll(kept, keptLength);
   count.placeWord();
   count.placeSpaces();
+  // A key hint is shown again, on a row of its own when it must be.
+  const bool keyHint = hintShown;
+  if (keyHint && !hintFitsBeside(count.column) && rowsBelow < 1) rowsBelow = 1;
   long room = rows - 1 - rowsBelow;
   if (room < 0) room = 0;
   Layout draw{};
@@ -401,17 +431,26 @@ void redrawScreen(int rowsBelow) {
   live.completedRows -= draw.skipRows;
   rowsKnown = true;
   hintShown = false;
+  rowBelowOpenedAt = -1;
+  if (keyHint) showKeyHint();
 }
 
 void showKeyHint() {
-  if (!opened || hintShown) return;
+  if (!opened || hintShown || HINT_CELLS >= columns) return;
   showHeldOutput();
-  const int at = live.column + (live.column > 0 ? 2 : 0);
-  if (at + HINT_CELLS >= columns) return;
-  emitSpaces(at - live.column);
+  hintBelow = !hintFitsBeside(live.column);
+  if (hintBelow) {
+    // On the screen's last row this moves the screen up a row, as any
+    // further output would.
+    emitText("\n");
+    rowBelowOpenedAt = live.completedRows;
+  } else {
+    emitSpaces(live.column > 0 ? 2 : 0);
+  }
   emitText("\x1b[2m");
   emitText(HINT);
   emitText("\x1b[22m");
+  if (hintBelow) emitText("\x1b[A");
   cursorToColumn(live.column);
   sendPending();
   hintShown = true;
@@ -419,7 +458,7 @@ void showKeyHint() {
 
 void eraseKeyHint() {
   if (!hintShown) return;
-  emitText("\x1b[K");
+  emitText(hintBelow ? "\x1b[B\x1b[2K\x1b[A" : "\x1b[K");
   sendPending();
   hintShown = false;
 }

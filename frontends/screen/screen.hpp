@@ -3,8 +3,10 @@
 // terminal's width between words (a word is cut only when it is longer than a
 // whole row), a rule of underscores is drawn one row wide, and everything
 // shown since the screen was last cleared is kept, so that the screen can be
-// drawn again as it was: on Ctrl-L, after fg, after a resize. A line that fits
-// the width is written exactly as the game said it. Nothing here allocates.
+// drawn again as it was: on Ctrl-L, after fg, after a resize. At 80 columns
+// or more every line is written exactly as the game said it; narrower, the
+// lines of a paragraph (joined by SOFT_LINE_END) are wrapped as one. Nothing
+// here allocates.
 #pragma once
 #include <cstddef>
 
@@ -44,7 +46,8 @@ void forgetCursorLine();
 // latest rows, with rowsBelow rows left free below the cursor's row.
 void redrawScreen(int rowsBelow);
 
-// A short hint beside the cursor that the game waits for one key, and its
-// erasing once the key has come.
+// A short hint beside the cursor that the game waits for one key (at the
+// start of the next row when the cursor's row has no room for it), and its
+// erasing once the key has come. A redraw while it shows shows it again.
 void showKeyHint();
 void eraseKeyHint();

@@ -449,7 +449,8 @@ var Module = (function () {
   const decoder = new TextDecoder();
   let heard = '';
 
-  function said(bytes) { heard += decoder.decode(bytes, { stream: true }); }
+  // A line end inside a paragraph (the byte 0x1f) is heard as any other.
+  function said(bytes) { heard += decoder.decode(bytes, { stream: true }).replace(/\x1f/g, '\n'); }
 
   // What the game said since it last waited, as a reader should hear it.
   function spoken(text) {

@@ -35,6 +35,7 @@
 #include "core/world.hpp"
 #include "parser/parser.hpp"
 #include "tests/harness.hpp"
+#include "tests/printed.hpp"
 #include "tests/scripted_console.hpp"
 
 namespace {
@@ -45,7 +46,7 @@ const std::string kPrompt = "What now?  ";
 const std::string kUnknown = "You don't know those words\n";
 const std::string kWhat = "What?\n";
 const std::string kGameOver = "\nThe game is over\n\n\nWould you like to play again?\n";
-const std::string kTitle = "\f"s + titleScreen;
+const std::string kTitle = "\f" + asPrinted(titleScreen);
 
 std::size_t count(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -63,7 +64,7 @@ std::string repeat(const std::string& part, std::size_t times) {
   return text;
 }
 
-std::string shown(int room) { return "\nYou are "s + roomDescription[room] + "\n"; }
+std::string shown(int room) { return "\nYou are " + asPrinted(roomDescription[room]) + "\n"; }
 
 // ---------------------------------------------------------------------------
 // NUL bytes.

@@ -6,8 +6,12 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "console/console.hpp"
 #include "core/prose.hpp"
+#include "core/world.hpp"
+#include "tests/printed.hpp"
 
 namespace {
 
@@ -97,4 +101,321 @@ TEST(ScreenLayout, AClearMovesTheRowsInUseIntoTheScrollbackAndNoneFromANewBlankS
   markScreenBlank();
   screenClear();
   EXPECT_EQ(drawn, "\x1b[5;1H\x1b[H\x1b[J");
+}
+
+// ---------------------------------------------------------------------------
+// Paragraphs: below 80 columns each is wrapped as one, every row as full as
+// whole words allow; at 80 columns and wider the text is as the game wrote it.
+// ---------------------------------------------------------------------------
+
+namespace {
+
+std::string rows(const std::vector<std::string>& each) {
+  std::string text;
+  for (const std::string& row : each) text += row + "\n";
+  return text;
+}
+
+// What the title shows between its two rules.
+std::string betweenRules(const std::string& text, int columns) {
+  const std::string rule(static_cast<std::size_t>(columns), '_');
+  const std::size_t first = text.find(rule + "\n");
+  const std::size_t second = text.find("\n" + rule, first + rule.size());
+  if (first == std::string::npos || second == std::string::npos) return text;
+  return text.substr(first + rule.size() + 1, second + 1 - (first + rule.size() + 1));
+}
+
+// A room as the display says it.
+std::string youAre(int room) { return std::string("You are ") + roomDescription[room] + "\n"; }
+
+// The way home after the mushrooms: the sunset and the cloud.
+std::string wayHome() { return std::string(sunsetPassage) + cloudPassage + "\n"; }
+
+struct Flowed {
+  int columns;
+  std::vector<std::string> premise, howTo, room, vision, win;
+};
+
+// Written out row by row: the next word never fits on a row.
+const Flowed FLOWED[] = {
+    {
+        30,
+        {"     You were sailing your", "small boat across the warm", "southern seas, on a holiday",
+         "you had more than earned, when", "a storm came up out of nowhere",
+         "and drove you onto a reef.", "The boat went down in minutes.",
+         "Some time later you woke up on", "a shore that appears on no",
+         "chart you have ever seen.", "Your only hope of getting home",
+         "is to escape from this place,", "and to do that you must tell", "the game what to do, in",
+         "commands of one or two words."},
+        {"     Type commands such as GO", "WEST, GET TORCH, LIGHT TORCH,",
+         "THROW AXE or TURN SCUBA (ON).", "Any word may be cut to its",
+         "first three letters, so LIG", "TOR and THR AXE will do, and a",
+         "single word is often enough,", "above all for directions: NOR,",
+         "EAS.  INVENTORY shows what you", "are carrying, SAVE GAME saves",
+         "your game and LOAD GAME picks", "it up again where you left", "off."},
+        {"You are on the south edge of a", "deep chasm. Far below, a hole",
+         "at the bottom opens out onto", "the beach. Across the gap, on",
+         "the far ledge, a gnarled tree", "grows out of the rock."},
+        {"A small girl is playing in the", "sand.  As you walk towards",
+         "her, she looks up with a big", "smile and says \"Hewwo dere!\""},
+        {"You and the small girl stand", "hand in hand at the ship's",
+         "railing as the sun sets on the", "western horizon.  You have", "never seen anything so",
+         "beautiful, and you know", "everything is going to be fine",
+         "now.  The little girl points", "to a curious cloud formation",
+         "and calls out \"Uncle Osric!\"", "Looking up at it, you think it",
+         "might just look a little like", "you."},
+    },
+    {
+        41,
+        {"     You were sailing your small boat", "across the warm southern seas, on a",
+         "holiday you had more than earned, when a", "storm came up out of nowhere and drove",
+         "you onto a reef.  The boat went down in", "minutes.  Some time later you woke up on",
+         "a shore that appears on no chart you have", "ever seen.  Your only hope of getting",
+         "home is to escape from this place, and to", "do that you must tell the game what to",
+         "do, in commands of one or two words."},
+        {"     Type commands such as GO WEST, GET", "TORCH, LIGHT TORCH, THROW AXE or TURN",
+         "SCUBA (ON).  Any word may be cut to its", "first three letters, so LIG TOR and THR",
+         "AXE will do, and a single word is often", "enough, above all for directions: NOR,",
+         "EAS.  INVENTORY shows what you are", "carrying, SAVE GAME saves your game and",
+         "LOAD GAME picks it up again where you", "left off."},
+        {"You are on the south edge of a deep", "chasm. Far below, a hole at the bottom",
+         "opens out onto the beach. Across the gap,", "on the far ledge, a gnarled tree grows",
+         "out of the rock."},
+        {"A small girl is playing in the sand.  As", "you walk towards her, she looks up with a",
+         "big smile and says \"Hewwo dere!\""},
+        {"You and the small girl stand hand in hand", "at the ship's railing as the sun sets on",
+         "the western horizon.  You have never seen", "anything so beautiful, and you know",
+         "everything is going to be fine now.  The", "little girl points to a curious cloud",
+         "formation and calls out \"Uncle Osric!\"", "Looking up at it, you think it might just",
+         "look a little like you."},
+    },
+    {
+        59,
+        {"     You were sailing your small boat across the warm",
+         "southern seas, on a holiday you had more than earned, when",
+         "a storm came up out of nowhere and drove you onto a reef.",
+         "The boat went down in minutes.  Some time later you woke up",
+         "on a shore that appears on no chart you have ever seen.",
+         "Your only hope of getting home is to escape from this",
+         "place, and to do that you must tell the game what to do, in",
+         "commands of one or two words."},
+        {"     Type commands such as GO WEST, GET TORCH, LIGHT TORCH,",
+         "THROW AXE or TURN SCUBA (ON).  Any word may be cut to its",
+         "first three letters, so LIG TOR and THR AXE will do, and a",
+         "single word is often enough, above all for directions: NOR,",
+         "EAS.  INVENTORY shows what you are carrying, SAVE GAME",
+         "saves your game and LOAD GAME picks it up again where you", "left off."},
+        {"You are on the south edge of a deep chasm. Far below, a",
+         "hole at the bottom opens out onto the beach. Across the",
+         "gap, on the far ledge, a gnarled tree grows out of the", "rock."},
+        {"A small girl is playing in the sand.  As you walk towards",
+         "her, she looks up with a big smile and says \"Hewwo dere!\""},
+        {"You and the small girl stand hand in hand at the ship's",
+         "railing as the sun sets on the western horizon.  You have",
+         "never seen anything so beautiful, and you know everything",
+         "is going to be fine now.  The little girl points to a",
+         "curious cloud formation and calls out \"Uncle Osric!\"",
+         "Looking up at it, you think it might just look a little", "like you."},
+    },
+    {
+        64,
+        {"     You were sailing your small boat across the warm southern",
+         "seas, on a holiday you had more than earned, when a storm came",
+         "up out of nowhere and drove you onto a reef.  The boat went down",
+         "in minutes.  Some time later you woke up on a shore that appears",
+         "on no chart you have ever seen.  Your only hope of getting home",
+         "is to escape from this place, and to do that you must tell the",
+         "game what to do, in commands of one or two words."},
+        {"     Type commands such as GO WEST, GET TORCH, LIGHT TORCH,",
+         "THROW AXE or TURN SCUBA (ON).  Any word may be cut to its first",
+         "three letters, so LIG TOR and THR AXE will do, and a single word",
+         "is often enough, above all for directions: NOR, EAS.  INVENTORY",
+         "shows what you are carrying, SAVE GAME saves your game and LOAD",
+         "GAME picks it up again where you left off."},
+        {"You are on the south edge of a deep chasm. Far below, a hole at",
+         "the bottom opens out onto the beach. Across the gap, on the far",
+         "ledge, a gnarled tree grows out of the rock."},
+        {"A small girl is playing in the sand.  As you walk towards her,",
+         "she looks up with a big smile and says \"Hewwo dere!\""},
+        {"You and the small girl stand hand in hand at the ship's railing",
+         "as the sun sets on the western horizon.  You have never seen",
+         "anything so beautiful, and you know everything is going to be",
+         "fine now.  The little girl points to a curious cloud formation",
+         "and calls out \"Uncle Osric!\"  Looking up at it, you think it",
+         "might just look a little like you."},
+    },
+    {
+        79,
+        {"     You were sailing your small boat across the warm southern seas, on a",
+         "holiday you had more than earned, when a storm came up out of nowhere and drove",
+         "you onto a reef.  The boat went down in minutes.  Some time later you woke up",
+         "on a shore that appears on no chart you have ever seen.  Your only hope of",
+         "getting home is to escape from this place, and to do that you must tell the",
+         "game what to do, in commands of one or two words."},
+        {"     Type commands such as GO WEST, GET TORCH, LIGHT TORCH, THROW AXE or TURN",
+         "SCUBA (ON).  Any word may be cut to its first three letters, so LIG TOR and THR",
+         "AXE will do, and a single word is often enough, above all for directions: NOR,",
+         "EAS.  INVENTORY shows what you are carrying, SAVE GAME saves your game and LOAD",
+         "GAME picks it up again where you left off."},
+        {"You are on the south edge of a deep chasm. Far below, a hole at the bottom",
+         "opens out onto the beach. Across the gap, on the far ledge, a gnarled tree",
+         "grows out of the rock."},
+        {"A small girl is playing in the sand.  As you walk towards her, she looks up",
+         "with a big smile and says \"Hewwo dere!\""},
+        {"You and the small girl stand hand in hand at the ship's railing as the sun sets",
+         "on the western horizon.  You have never seen anything so beautiful, and you",
+         "know everything is going to be fine now.  The little girl points to a curious",
+         "cloud formation and calls out \"Uncle Osric!\"  Looking up at it, you think it",
+         "might just look a little like you."},
+    },
+};
+
+}  // namespace
+
+TEST(ScreenParagraphs, BelowEightyColumnsEachParagraphIsWrappedAsOne) {
+  for (const Flowed& at : FLOWED) {
+    SCOPED_TRACE(std::to_string(at.columns) + " columns");
+    EXPECT_EQ(betweenRules(shown(titleScreen, at.columns), at.columns),
+              "\n" + rows(at.premise) + "\n" + rows(at.howTo) + "\n");
+    // The chasm's three lines.
+    EXPECT_EQ(shown(youAre(CHASM_SOUTH).c_str(), at.columns), rows(at.room));
+    // The girl on the beach, in the visions.
+    EXPECT_EQ(shown(beachSceneText[2], at.columns), rows(at.vision));
+    EXPECT_EQ(shown(wayHome().c_str(), at.columns), "\n" + rows(at.win));
+  }
+}
+
+TEST(ScreenParagraphs, AnIndentedParagraphKeepsItsIndent) {
+  // A centred line shrinks its leading spaces to stay one row; the first
+  // line of a paragraph goes on to the next row instead.
+  EXPECT_EQ(shown("   abc\x1f"
+                  "defgh\n",
+                  10),
+            "   abc\ndefgh\n");
+  EXPECT_EQ(shown("   abc defgh\n", 10), " abc defgh\n");
+}
+
+// The game's line ends inside paragraphs reach only a front end that lays
+// paragraphs out; any other gets plain line ends. Both count them as line
+// ends for the line a prompt stands on.
+TEST(ScreenParagraphs, OnlyAFrontEndThatLaysOutParagraphsGetsTheirLineEnds) {
+  FrontEnd screen{};
+  screen.write = screenWrite;
+  screen.laysOutParagraphs = true;
+  drawn.clear();
+  openScreen(capture, 30, 24);
+  setFrontEnd(screen);
+  say("You are in a large cavern. Water\x1f"
+      "drips from the stalactites.\x1f"
+      "Tell me? ");
+  char line[40];
+  std::size_t shownBefore = 1;
+  EXPECT_EQ(std::string(line, takeCursorLine(line, sizeof line, shownBefore)), "Tell me? ");
+  EXPECT_EQ(shownBefore, 0u);
+  showHeldOutput();
+  EXPECT_EQ(drawn, "You are in a large cavern.\nWater drips from the\nstalactites. ");
+
+  FrontEnd plain{};
+  plain.write = capture;
+  drawn.clear();
+  setFrontEnd(plain);
+  say("Water\x1f"
+      "drips.\x1f");
+  say("Tell me? ");
+  EXPECT_EQ(std::string(line, takeCursorLine(line, sizeof line, shownBefore)), "Tell me? ");
+  EXPECT_EQ(drawn, "Water\ndrips.\n");
+  say("Water\x1f"
+      "drips.\n");
+  flushOutput();
+  EXPECT_EQ(drawn, "Water\ndrips.\nWater\ndrips.\n");
+  // A text longer than the game's output buffer, too.
+  std::string longer;
+  while (longer.size() < 20000) longer += "Water\x1f";
+  drawn.clear();
+  say(longer.c_str());
+  flushOutput();
+  EXPECT_EQ(drawn, asPrinted(longer));
+  setFrontEnd(FrontEnd{});
+}
+
+TEST(ScreenParagraphs, AtEightyColumnsAndWiderEveryLineIsAsTheGameWroteIt) {
+  for (int columns : {80, 100}) {
+    SCOPED_TRACE(std::to_string(columns) + " columns");
+    EXPECT_EQ(shown(titleScreen, columns), asPrinted(titleScreen));
+    for (int room = 1; room <= ROOM_COUNT; ++room) {
+      EXPECT_EQ(shown(youAre(room).c_str(), columns), asPrinted(youAre(room))) << room;
+    }
+    EXPECT_EQ(shown(beachSceneText[2], columns), asPrinted(beachSceneText[2]));
+    EXPECT_EQ(shown(wayHome().c_str(), columns), asPrinted(wayHome()));
+  }
+}
+
+// The key hint stands two cells after the text; when the row has no room for
+// it, at the start of the next row, which a clear then leaves out of the
+// scrollback and a redraw keeps free for it.
+TEST(ScreenKeyHint, GoesOnTheNextRowWhenTheLastRowHasNoRoom) {
+  const std::string hint = "\x1b[2m[press a key]\x1b[22m";
+  // 64 columns: the title's last line takes 57 of them.
+  const std::string title = shown(titleScreen, 64);
+  EXPECT_EQ(title.substr(title.rfind('\n')),
+            "\n          Good luck, castaway.  You are going to need it.");
+  drawn.clear();
+  showKeyHint();
+  EXPECT_EQ(drawn, "\n" + hint + "\x1b[A\r\x1b[57C");
+  drawn.clear();
+  eraseKeyHint();
+  EXPECT_EQ(drawn, "\x1b[B\x1b[2K\x1b[A");
+  // 80 columns: beside the text.
+  shown(titleScreen, 80);
+  drawn.clear();
+  showKeyHint();
+  EXPECT_EQ(drawn, "  " + hint + "\r\x1b[57C");
+  eraseKeyHint();
+
+  // The hint never reaches the last column: five cells of text leave room
+  // for it at 21 columns, not at 20.
+  for (int columns : {20, 21}) {
+    drawn.clear();
+    openScreen(capture, columns, 5);
+    screenWrite("abcde", 5);
+    showKeyHint();
+    eraseKeyHint();
+    EXPECT_EQ(drawn, columns == 20 ? "abcde\n" + hint + "\x1b[A\r\x1b[5C\x1b[B\x1b[2K\x1b[A"
+                                   : "abcde  " + hint + "\r\x1b[5C\x1b[K");
+  }
+
+  // A screen of five rows, the last one full: the hint moves the screen up
+  // a row, and the clear after the key moves only the four rows of text into
+  // the scrollback.
+  const std::string text = "1\n2\n3\n4\nabcdefghij klmnopqrs";
+  drawn.clear();
+  openScreen(capture, 20, 5);
+  markScreenBlank();
+  screenWrite(text.c_str(), text.size());
+  showKeyHint();
+  EXPECT_EQ(drawn, text + "\n" + hint + "\x1b[A\r\x1b[20C");
+  eraseKeyHint();
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J");
+  // Drawn again while the hint shows (Ctrl-L, a resize): the text ends a row
+  // higher, and the hint goes below it without moving the screen.
+  screenWrite(text.c_str(), text.size());
+  showKeyHint();
+  drawn.clear();
+  redrawScreen(0);
+  EXPECT_EQ(drawn, "\x1b[H\x1b[K2\n\x1b[K3\n\x1b[K4\n\x1b[Jabcdefghij klmnopqrs\n" + hint +
+                       "\x1b[A\r\x1b[20C");
+  eraseKeyHint();
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J");
+  // Once the game has written on past the row, the row below is its text.
+  screenWrite(text.c_str(), text.size());
+  showKeyHint();
+  eraseKeyHint();
+  screenWrite("\nmore\n", 6);
+  drawn.clear();
+  screenClear();
+  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\n\x1b[H\x1b[J");
 }

@@ -1083,6 +1083,45 @@ TEST(TerminalScreen, WrapsAtWordsFollowsResizesAndRedrawsOnCtrlL) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
+// 64 columns: each paragraph is wrapped as one, every row as full as whole
+// words allow. The title fills the 24 rows, and its last row has no room
+// for the key hint, which goes on the row below it, moving the screen up
+// one row. Drawn again at 59 columns, the title leaves that row free for
+// the hint; the key rubs it out, and the clear moves the title's 23 rows
+// into the scrollback, and not the empty row below them.
+TEST(TerminalScreen, ParagraphsFlowBelowEightyColumnsAndTheHintTakesTheNextRow) {
+  PlayedGame game;
+  Options options;
+  options.columns = 64;
+  START_OR_SKIP(game, options);
+  ASSERT_TRUE(game.see(scrolledUp(24, 24)));
+  ASSERT_TRUE(
+      game.see("\r\n\r\n     You were sailing your small boat across the warm southern\r\n"
+               "seas, on a holiday you had more than earned, when a storm came\r\n"
+               "up out of nowhere and drove you onto a reef.  The boat went down\r\n"
+               "in minutes.  Some time later you woke up on a shore that appears\r\n"
+               "on no chart you have ever seen.  Your only hope of getting home\r\n"
+               "is to escape from this place, and to do that you must tell the\r\n"
+               "game what to do, in commands of one or two words.\r\n\r\n"));
+  ASSERT_TRUE(game.see("          Good luck, castaway.  You are going to need it.\r\n" + KEY_HINT +
+                       "\x1b[A\r\x1b[57C"));
+  ASSERT_TRUE(game.keyWait());
+  // 26 rows at 59 columns: the first three are left above the screen.
+  game.resize(59, 24);
+  ASSERT_TRUE(game.see("\x1b[H\x1b[K" + std::string(31, ' ') + "(Castaway Edition)\r\n"));
+  ASSERT_TRUE(game.see("\x1b[J          Good luck, castaway.  You are going to need it.\r\n" +
+                       KEY_HINT + "\x1b[A\r\x1b[57C"));
+  game.type(ANY_KEY);
+  const std::string rule(59, '_');
+  EXPECT_EQ(game.shownUntil(PROMPT),
+            "\x1b[B\x1b[2K\x1b[A" + scrolledUp(24, 23) + rule +
+                "\r\n\r\nYou are on a tropical shore. The sea stretches away to the\r\n"
+                "east, and to the north the beach curls round into a small\r\ncove.\r\n\r\n"
+                "You see: Nothing.\r\nObvious exits are: North  South  East  West  \r\n" +
+                rule + "\r\n");
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
 // Ctrl-L on a screen that fills the window to its last row: the redraw is
 // what was shown, row for row, with nothing scrolled away or left out.
 TEST(TerminalScreen, CtrlLRedrawsAScreenAsTallAsTheWindow) {
