@@ -20,14 +20,20 @@ var Module = (function () {
         KEY_PAGE_DOWN = 81, KEY_F1 = 59, KEY_F11 = 133, KEY_UNKNOWN = 1;
 
   // ---- The terminal's size. Its box on the page is sized by the style
-  // sheet alone (so the page does not move when the game starts); the
-  // terminal takes as many columns as fit in it, 80 where they fit at the
-  // largest font and never fewer than 40, at a font of 14 CSS pixels or more.
+  // sheet alone (so the page does not move when the game starts). The
+  // terminal's text is the page's own text size (1rem: the browser's, as
+  // the player set it, and larger with zoom), and it takes as many columns
+  // as fit beside its scrollbar, 80 at most: a narrow window gets fewer
+  // columns, never smaller text.
   const FONT_FAMILY = 'DejaVu Sans Mono, Liberation Mono, Menlo, Consolas, monospace';
-  const LARGEST_FONT = 16, SMALLEST_FONT = 14;
-  const WIDEST = 80, NARROWEST = 40, FEWEST_ROWS = 8, MOST_ROWS = 60;
+  const WIDEST = 80, MOST_ROWS = 60;
   const box = document.getElementById('terminal');
   const measure = document.createElement('canvas').getContext('2d');
+  // An empty box that scrolls as the terminal does, with the scrollbar the
+  // style sheet gives the terminal: it tells how wide that bar is, before
+  // the terminal is open and whenever the zoom changes it.
+  const gauge = box.appendChild(document.createElement('div'));
+  gauge.className = 'scrollbar-gauge';
 
   // A cell of the font, measured as the terminal measures it, once for each
   // size at each pixel ratio: measuring a font is slow on a phone.
@@ -46,21 +52,14 @@ var Module = (function () {
 
   function fitting() {
     const style = getComputedStyle(box);
-    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - 1;
+    const size = parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
+    const scrollbar = gauge.offsetWidth - gauge.clientWidth;
+    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) -
+                  scrollbar - 1;
     const height = box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-    const columnsAt = size => Math.floor(width / cellOf(size).width);
-    // The largest font that gives 80 columns; else the largest that gives
-    // 40; else, on a screen narrower than that, a smaller font rather than
-    // rows that run off the screen.
-    let size = LARGEST_FONT;
-    while (size > SMALLEST_FONT && columnsAt(size) < WIDEST) size -= 1;
-    if (columnsAt(size) < WIDEST) {
-      size = LARGEST_FONT;
-      while (size > 8 && columnsAt(size) < NARROWEST) size -= 1;
-    }
     const cell = cellOf(size);
-    const columns = Math.max(NARROWEST, Math.min(WIDEST, Math.floor(width / cell.width)));
-    const rows = Math.max(FEWEST_ROWS, Math.min(MOST_ROWS, Math.floor(height / cell.height)));
+    const columns = Math.max(1, Math.min(WIDEST, Math.floor(width / cell.width)));
+    const rows = Math.max(1, Math.min(MOST_ROWS, Math.floor(height / cell.height)));
     return { size, columns, rows, cell };
   }
 
