@@ -307,6 +307,7 @@ var Module = (function () {
       tellSaid(isPlayAgain() ? 'Press y to play again, or n to stop.' : 'Press a key.');
     }
     const hinted = keys.length === 0 && await showHint();
+    if (hinted) keepCursorInView();
     const key = await nextKey();
     waitFor(null);
     if (key === RESIZED) return RESIZED;
@@ -345,6 +346,7 @@ var Module = (function () {
       return RESIZED;
     }
     await written();
+    keepCursorInView();
     const screen = terminal.buffer.active;
     let startX = Math.min(screen.cursorX, terminal.cols - 1);
     let startY = screen.cursorY;
@@ -526,7 +528,8 @@ var Module = (function () {
   }
 
   // With the soft keyboard up, the page scrolls so that the row being typed
-  // stays above it.
+  // stays above it; and at every wait, so that the game's answer is in view
+  // in a window shorter than the page (a zoomed page, a phone across).
   function keepCursorInView() {
     const view = window.visualViewport;
     if (!view || document.activeElement !== terminal.textarea) return;
