@@ -277,19 +277,47 @@ var Module = (function () {
   const encoder = new TextEncoder();
 
   // While the game waits for a single key and none is there yet, a faint
-  // hint beside the cursor says so, as at a terminal; it goes when the key
-  // comes, so that the screen then shows just what the game wrote.
+  // hint beside the cursor says so, as at a terminal; when it does not fit
+  // there, it stands at the start of the next row. It goes when the key
+  // comes, so that the screen then shows just what the game wrote, with the
+  // cursor where the game left it.
   const HINT = '[press a key]';
+  // Fainter than the game's text, and still clear enough to read.
+  const FAINT = '\x1b[38;2;138;148;158m', PLAIN = '\x1b[39m';
+  let hintBelow = false, hintBack = '';
+
+  // Back to the cursor's column on its row. A row the game filled to its
+  // last cell leaves the cursor past it, where the next character starts a
+  // new row: that cell is written again to put the cursor there (the game
+  // writes no colours).
+  function backTo(column) {
+    if (column < terminal.cols) return `\x1b[${column + 1}G`;
+    const screen = terminal.buffer.active;
+    const last = screen.getLine(screen.baseY + screen.cursorY).getCell(terminal.cols - 1);
+    return `\x1b[${terminal.cols}G${last?.getChars() || ' '}`;
+  }
 
   async function showHint() {
     await new Promise(done => terminal.write('', done));  // the cursor where the game left it
+    if (keys.length > 0) return false;
     const column = terminal.buffer.active.cursorX;
     const at = column + (column > 0 ? 2 : 0);
-    if (keys.length > 0 || at + HINT.length >= terminal.cols) return false;
-    // Fainter than the game's text, and still clear enough to read.
-    terminal.write(`${' '.repeat(at - column)}\x1b[38;2;138;148;158m${HINT}\x1b[39m` +
-                   `\x1b[${at - column + HINT.length}D`);
+    hintBelow = at + HINT.length > terminal.cols;
+    hintBack = backTo(column);
+    if (hintBelow) {
+      terminal.write(`\r\n${FAINT}${HINT}${PLAIN}\x1b[A${hintBack}`);
+    } else {
+      terminal.write(`${' '.repeat(at - column)}${FAINT}${HINT}${PLAIN}${hintBack}`);
+    }
     return true;
+  }
+
+  function eraseHint() {
+    if (!hintBelow) {
+      terminal.write('\x1b[K');
+      return;
+    }
+    terminal.write(`\x1b[B\x1b[2K\x1b[A${hintBack}`);
   }
 
   async function readKey() {
@@ -311,7 +339,7 @@ var Module = (function () {
     const key = await nextKey();
     waitFor(null);
     if (key === RESIZED) return RESIZED;
-    if (hinted) terminal.write('\x1b[K');
+    if (hinted) eraseHint();
     if (isSpecial(key)) {
       secondCode = specialKey(key);
       return 0;
