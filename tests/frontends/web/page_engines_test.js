@@ -184,7 +184,31 @@ function cursorLine() {
   return buffer.getLine(buffer.baseY + buffer.cursorY).translateToString(true).trimEnd();
 }
 
-engines.inPage(inspect, watch, waiting, bufferHas, cursorInView, catchDownloads, cursorLine);
+// The hint, driven without the game: text written as the game would leave
+// it, a wait for a key through the page's own readKey, the key, and what is
+// then on the rows (the cursor's, the next) and where the cursor is; then a
+// letter written, to see where the game's next character goes.
+async function hintCase(text) {
+  const game = Module.tidewrack;
+  const terminal = game.terminal;
+  const buffer = terminal.buffer.active;
+  const written = more => new Promise(done => terminal.write(more, done));
+  const row = at => (buffer.getLine(buffer.baseY + at)?.translateToString(true) ?? '').trimEnd();
+  await written(text);
+  const before = { x: buffer.cursorX, row: row(buffer.cursorY) };
+  const key = game.readKey();
+  for (let tries = 0; tries < 100 && !bufferHas('[press a key]'); tries += 1) await written('');
+  const shown = { x: buffer.cursorX, row: row(buffer.cursorY), next: row(buffer.cursorY + 1) };
+  terminal.input('q');
+  const code = await key;
+  await written('');
+  const after = { x: buffer.cursorX, row: row(buffer.cursorY), next: row(buffer.cursorY + 1),
+                  left: bufferHas('[press a key]') };
+  await written('c');
+  return { columns: terminal.cols, before, shown, code, after, then: [row(buffer.cursorY - 1), row(buffer.cursorY)] };
+}
+
+engines.inPage(inspect, watch, waiting, bufferHas, cursorInView, catchDownloads, cursorLine, hintCase);
 
 // ---- The checks.
 
@@ -260,14 +284,19 @@ function checkColours(file, fit, label) {
 // ---- Driving.
 
 let page;
+let shown = 'the first page';  // what the page shows, for the problems found on it
 
-async function gather(where) {
+// The console's errors and warnings and the error events of the page shown
+// so far (the recorder's are lost with the page, so they are read before
+// each navigation).
+async function gather() {
   const recorded = await page.evaluate(() => window.pageProblems || []).catch(() => []);
-  for (const problem of [...page.problems.splice(0), ...recorded]) problems.push(`${where}: ${problem}`);
+  for (const problem of [...page.problems.splice(0), ...recorded]) problems.push(`${shown}: ${problem}`);
 }
 
 async function goto(url, where) {
-  await gather(where);
+  await gather();
+  shown = where;
   await page.goto(url);
 }
 
@@ -355,6 +384,47 @@ async function sizes(browser, server) {
   await thenWait(() => page.keys('\n'), 'a key at the title');
   assert(has(await screenRows(), 'What now?'), 'the room after the key');
   assert(!await page.evaluate(bufferHas, HINT), 'the hint went with the key');
+}
+
+// The page without the game, from the disk (no service worker): the hint
+// beside the cursor, on the next row, after a full row, and on the last
+// row of the screen, each erased whole by its key with the cursor where
+// it was.
+async function hints() {
+  const folder = path.join(artifacts, `bare-${engine}`);
+  fs.mkdirSync(folder, { recursive: true });
+  for (const name of ['page.js', 'page.css', 'xterm.js', 'xterm.css']) {
+    fs.copyFileSync(path.join(siteDir, name), path.join(folder, name));
+  }
+  fs.writeFileSync(path.join(folder, 'index.html'), fs.readFileSync(path.join(siteDir, 'index.html'), 'utf8')
+    .replace(/<script defer src="tidewrack.js"><\/script>\n/, '')
+    .replace(/<link rel="(icon|apple-touch-icon|manifest|preload)"[^>]*>\n/g, ''));
+  await page.setSize(1024, 768);  // out of WebKit's frame
+  await goto(`file://${path.join(folder, 'index.html')}`, 'the page without the game');
+  await engines.waitFor(page, () => Boolean(window.Module && Module.tidewrack.terminal.element), [],
+                        'the page without the game');
+  const columns = await page.evaluate(() => Module.tidewrack.terminal.cols);
+  const cases = [['beside', 'abc', true], ['beside, to the last column', `\r\n${'e'.repeat(columns - 15)}`, true],
+                 ['below', `\r\n${'a'.repeat(columns - 14)}`, false],
+                 ['after a full row', `\r\n${'b'.repeat(columns)}`, false],
+                 ['on the last row', `${'\r\n'.repeat(80)}${'d'.repeat(columns)}`, false]];
+  for (const [what, text, beside] of cases) {
+    const seen = await page.evaluate(hintCase, text);
+    const label = `the hint ${what} at ${columns} columns`;
+    assert.strictEqual(seen.code, 'q'.charCodeAt(0), `${label}: the key is read`);
+    if (beside) {
+      assert.strictEqual(seen.shown.row, `${seen.before.row}  ${HINT}`, `${label}: two spaces after the text`);
+    } else {
+      assert.strictEqual(seen.shown.row, seen.before.row, `${label}: the row stays as the game left it`);
+      assert.strictEqual(seen.shown.next, HINT, `${label}: on the next row`);
+    }
+    assert.strictEqual(seen.shown.x, seen.before.x, `${label}: the cursor stays where the game left it`);
+    assert.deepStrictEqual([seen.after.x, seen.after.row, seen.after.next, seen.after.left],
+                           [seen.before.x, seen.before.row, '', false], `${label}: erased whole by the key`);
+    const full = seen.before.x === columns;
+    assert.deepStrictEqual(full ? seen.then : seen.then[1], full ? [seen.before.row, 'c'] : `${seen.before.row}c`,
+                           `${label}: the game's next letter goes where it would have gone`);
+  }
 }
 
 async function play(browser, server) {
@@ -451,7 +521,7 @@ async function withSettings(open, server) {
       // The room's answer in view, however short the window.
       await thenWait(() => page.keys('\n'), `${label}: a key at the title`);
       await command('inventory');
-      await gather(label);
+      await gather();
     } finally {
       await browser.close();
     }
@@ -496,13 +566,15 @@ async function main() {
     const browser = await open({});
     try {
       await sizes(browser, server);
-      await gather('sizes');
+      await gather();
+      await hints();
+      await gather();
       await play(browser, server);
       await oneFile();
-      await gather('the one-file page');
+      await gather();
       if (engine === 'chromium') {
         await touch(browser, server);
-        await gather('touch');
+        await gather();
       }
     } catch (error) {
       if (page) {
