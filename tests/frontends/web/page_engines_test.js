@@ -254,7 +254,8 @@ function checkFit(fit, label, textSize) {
   // last column when the text fills the row).
   const text = beside ? cursorRow.trimEnd().slice(0, -HINT.length).trimEnd() : cursorRow.trimEnd();
   assert.strictEqual(fit.cursor.x, text.length, `${label}: the cursor after the game's text`);
-  if (PARAGRAPHS_FLOW) {
+  // Below 80 columns; at 80 the game's own lines are shown as it wrote them.
+  if (PARAGRAPHS_FLOW && fit.columns < 80) {
     assert.deepStrictEqual(notGreedy(fit.rows, fit.columns), [], `${label}: paragraphs flowed`);
   }
 }
