@@ -2,9 +2,12 @@
 # The web edition: the site built by the `web` preset with Debian's
 # emscripten (build/web/site), then its tests (label "web"): every scripted
 # session under Node through the WebAssembly build of the harness, the Node
-# pipe-mode program against the native program byte for byte, and a whole
-# game in Debian's chromium, headless. The toolchain, chromium and the pinned
-# npm packages (frontends/web/package-lock.json) are installed when they are missing.
+# pipe-mode program against the native program byte for byte, a whole game
+# in Debian's chromium, headless, and the page in the three engines:
+# chromium, Firefox ESR (headless, over WebDriver BiDi) and WebKitGTK (its
+# MiniBrowser under Xvfb, through WebKitWebDriver). The toolchain, the
+# browsers, Xvfb and the pinned npm packages (frontends/web/package-lock.json)
+# are installed when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 started=$SECONDS
@@ -17,6 +20,10 @@ have em++ || missing+=(emscripten)
 have node || missing+=(nodejs)
 have npm || missing+=(npm)
 have chromium || missing+=(chromium)
+have firefox-esr || missing+=(firefox-esr)
+# WebKitWebDriver starts the MiniBrowser of Debian's WebKitGTK, which it depends on.
+have WebKitWebDriver || missing+=(webkit2gtk-driver)
+have Xvfb || missing+=(xvfb)
 # The site's files are also kept compressed with brotli and gzip.
 have brotli || missing+=(brotli)
 have gzip || missing+=(gzip)

@@ -20,14 +20,20 @@ var Module = (function () {
         KEY_PAGE_DOWN = 81, KEY_F1 = 59, KEY_F11 = 133, KEY_UNKNOWN = 1;
 
   // ---- The terminal's size. Its box on the page is sized by the style
-  // sheet alone (so the page does not move when the game starts); the
-  // terminal takes as many columns as fit in it, 80 where they fit at the
-  // largest font and never fewer than 40, at a font of 14 CSS pixels or more.
+  // sheet alone (so the page does not move when the game starts). The
+  // terminal's text is the page's own text size (1rem: the browser's, as
+  // the player set it, and larger with zoom), and it takes as many columns
+  // as fit beside its scrollbar, 80 at most: a narrow window gets fewer
+  // columns, never smaller text.
   const FONT_FAMILY = 'DejaVu Sans Mono, Liberation Mono, Menlo, Consolas, monospace';
-  const LARGEST_FONT = 16, SMALLEST_FONT = 14;
-  const WIDEST = 80, NARROWEST = 40, FEWEST_ROWS = 8, MOST_ROWS = 60;
+  const WIDEST = 80, MOST_ROWS = 60;
   const box = document.getElementById('terminal');
   const measure = document.createElement('canvas').getContext('2d');
+  // An empty box that scrolls as the terminal does, with the scrollbar the
+  // style sheet gives the terminal: it tells how wide that bar is, before
+  // the terminal is open and whenever the zoom changes it.
+  const gauge = box.appendChild(document.createElement('div'));
+  gauge.className = 'scrollbar-gauge';
 
   // A cell of the font, measured as the terminal measures it, once for each
   // size at each pixel ratio: measuring a font is slow on a phone.
@@ -46,21 +52,14 @@ var Module = (function () {
 
   function fitting() {
     const style = getComputedStyle(box);
-    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - 1;
+    const size = parseFloat(getComputedStyle(document.documentElement).fontSize) || 16;
+    const scrollbar = gauge.offsetWidth - gauge.clientWidth;
+    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) -
+                  scrollbar - 1;
     const height = box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-    const columnsAt = size => Math.floor(width / cellOf(size).width);
-    // The largest font that gives 80 columns; else the largest that gives
-    // 40; else, on a screen narrower than that, a smaller font rather than
-    // rows that run off the screen.
-    let size = LARGEST_FONT;
-    while (size > SMALLEST_FONT && columnsAt(size) < WIDEST) size -= 1;
-    if (columnsAt(size) < WIDEST) {
-      size = LARGEST_FONT;
-      while (size > 8 && columnsAt(size) < NARROWEST) size -= 1;
-    }
     const cell = cellOf(size);
-    const columns = Math.max(NARROWEST, Math.min(WIDEST, Math.floor(width / cell.width)));
-    const rows = Math.max(FEWEST_ROWS, Math.min(MOST_ROWS, Math.floor(height / cell.height)));
+    const columns = Math.max(1, Math.min(WIDEST, Math.floor(width / cell.width)));
+    const rows = Math.max(1, Math.min(MOST_ROWS, Math.floor(height / cell.height)));
     return { size, columns, rows, cell };
   }
 
@@ -278,19 +277,47 @@ var Module = (function () {
   const encoder = new TextEncoder();
 
   // While the game waits for a single key and none is there yet, a faint
-  // hint beside the cursor says so, as at a terminal; it goes when the key
-  // comes, so that the screen then shows just what the game wrote.
+  // hint beside the cursor says so, as at a terminal; when it does not fit
+  // there, it stands at the start of the next row. It goes when the key
+  // comes, so that the screen then shows just what the game wrote, with the
+  // cursor where the game left it.
   const HINT = '[press a key]';
+  // Fainter than the game's text, and still clear enough to read.
+  const FAINT = '\x1b[38;2;138;148;158m', PLAIN = '\x1b[39m';
+  let hintBelow = false, hintBack = '';
+
+  // Back to the cursor's column on its row. A row the game filled to its
+  // last cell leaves the cursor past it, where the next character starts a
+  // new row: that cell is written again to put the cursor there (the game
+  // writes no colours).
+  function backTo(column) {
+    if (column < terminal.cols) return `\x1b[${column + 1}G`;
+    const screen = terminal.buffer.active;
+    const last = screen.getLine(screen.baseY + screen.cursorY).getCell(terminal.cols - 1);
+    return `\x1b[${terminal.cols}G${last?.getChars() || ' '}`;
+  }
 
   async function showHint() {
     await new Promise(done => terminal.write('', done));  // the cursor where the game left it
+    if (keys.length > 0) return false;
     const column = terminal.buffer.active.cursorX;
     const at = column + (column > 0 ? 2 : 0);
-    if (keys.length > 0 || at + HINT.length >= terminal.cols) return false;
-    // Fainter than the game's text, and still clear enough to read.
-    terminal.write(`${' '.repeat(at - column)}\x1b[38;2;138;148;158m${HINT}\x1b[39m` +
-                   `\x1b[${at - column + HINT.length}D`);
+    hintBelow = at + HINT.length > terminal.cols;
+    hintBack = backTo(column);
+    if (hintBelow) {
+      terminal.write(`\r\n${FAINT}${HINT}${PLAIN}\x1b[A${hintBack}`);
+    } else {
+      terminal.write(`${' '.repeat(at - column)}${FAINT}${HINT}${PLAIN}${hintBack}`);
+    }
     return true;
+  }
+
+  function eraseHint() {
+    if (!hintBelow) {
+      terminal.write('\x1b[K');
+      return;
+    }
+    terminal.write(`\x1b[B\x1b[2K\x1b[A${hintBack}`);
   }
 
   async function readKey() {
@@ -308,10 +335,11 @@ var Module = (function () {
       tellSaid(isPlayAgain() ? 'Press y to play again, or n to stop.' : 'Press a key.');
     }
     const hinted = keys.length === 0 && await showHint();
+    if (hinted) keepCursorInView();
     const key = await nextKey();
     waitFor(null);
     if (key === RESIZED) return RESIZED;
-    if (hinted) terminal.write('\x1b[K');
+    if (hinted) eraseHint();
     if (isSpecial(key)) {
       secondCode = specialKey(key);
       return 0;
@@ -346,6 +374,7 @@ var Module = (function () {
       return RESIZED;
     }
     await written();
+    keepCursorInView();
     const screen = terminal.buffer.active;
     let startX = Math.min(screen.cursorX, terminal.cols - 1);
     let startY = screen.cursorY;
@@ -528,7 +557,8 @@ var Module = (function () {
   }
 
   // With the soft keyboard up, the page scrolls so that the row being typed
-  // stays above it.
+  // stays above it; and at every wait, so that the game's answer is in view
+  // in a window shorter than the page (a zoomed page, a phone across).
   function keepCursorInView() {
     const view = window.visualViewport;
     if (!view || document.activeElement !== terminal.textarea) return;
