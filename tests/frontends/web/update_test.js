@@ -194,7 +194,7 @@ async function main() {
       await waitForText(pages[folder], 'by Tobias Wrenfield', `/${folder}/ with the network gone`);
     }
     assert.deepStrictEqual((await pages.a.evaluate(() => caches.keys())).sort(),
-                           [`tidewrack-${first.version} /a/`, `tidewrack-${second.version} /b/`]);
+                           [`tidewrack-${first.version} /a/`, `tidewrack-${second.version} /b/`].sort());
     await visitor.close();
   } finally {
     await browser.close();
