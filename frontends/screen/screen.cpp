@@ -179,6 +179,15 @@ struct Layout {
     for (int i = 0; i < length; ++i) add(static_cast<unsigned char>(held[i]));
   }
 
+  // Everything said so far, before the game waits: a line still held (one
+  // that starts with spaces, such as the title's last) is as long as it will
+  // get, and keeps to one row as a line that ended would.
+  void layOutAllSaid() {
+    releaseHeld(true);
+    placeWord();
+    placeSpaces();
+  }
+
   // A typed line, wrapped where the terminal wrapped it.
   void addTyped(unsigned char byte) {
     if (byte == '\n') {
@@ -335,8 +344,7 @@ void screenWrite(const char* text, std::size_t length) {
 }
 
 void showHeldOutput() {
-  live.placeWord();
-  live.placeSpaces();
+  live.layOutAllSaid();
   sendPending();
 }
 
@@ -407,8 +415,7 @@ void redrawScreen(int rowsBelow) {
   count.width = columns;
   count.drawing = false;
   count.addAll(kept, keptLength);
-  count.placeWord();
-  count.placeSpaces();
+  count.layOutAllSaid();
   // A key hint is shown again, on a row of its own when it must be.
   const bool keyHint = hintShown;
   if (keyHint && !hintFitsBeside(count.column) && rowsBelow < 1) rowsBelow = 1;
@@ -422,8 +429,7 @@ void redrawScreen(int rowsBelow) {
   emitText("\x1b[H");
   draw.startRow();
   draw.addAll(kept, keptLength);
-  draw.placeWord();
-  draw.placeSpaces();
+  draw.layOutAllSaid();
   sendPending();
   live = draw;
   live.skipRows = 0;

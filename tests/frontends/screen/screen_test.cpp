@@ -82,6 +82,23 @@ TEST(ScreenLayout, HeldCentredLineIsShownBeforeAWaitAndRedrawnTheSameWay) {
       << drawn;
 }
 
+TEST(ScreenLayout, TheTitlesLastLineKeepsToOneRowWhereItsWordsFit) {
+  // The title ends on an indented line, without a line end, and waits for a
+  // key: where its words fit the row, it loses spaces rather than its row.
+  const std::string last = "Good luck, castaway.  You are going to need it.";
+  EXPECT_NE(shown(titleScreen, 54).find("\n" + std::string(7, ' ') + last), std::string::npos);
+  EXPECT_NE(shown(titleScreen, 47).find("\n" + last), std::string::npos);
+  EXPECT_NE(
+      shown(titleScreen, 46).find("\n          Good luck, castaway.  You are going\nto need it."),
+      std::string::npos);
+  // And the same when the screen is drawn again at that width.
+  shown(titleScreen, 80);
+  drawn.clear();
+  setScreenSize(54, 60);
+  redrawScreen(0);
+  EXPECT_NE(drawn.find("\x1b[J" + std::string(7, ' ') + last), std::string::npos);
+}
+
 TEST(ScreenLayout, AClearMovesTheRowsInUseIntoTheScrollbackAndNoneFromANewBlankScreen) {
   // A terminal that a shell wrote on: the first clear moves the whole screen
   // up, since what is on it is not known.
