@@ -10,6 +10,7 @@
 #include "disk/disk_files.hpp"
 #include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
+#include "frontends/streams/standard_streams.hpp"
 #include "frontends/terminal/line_editor.hpp"
 #include "frontends/terminal/terminal_console.hpp"
 

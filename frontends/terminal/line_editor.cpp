@@ -11,8 +11,8 @@
 #include <dlfcn.h>
 #include <langinfo.h>
 
-#include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
+#include "frontends/streams/standard_streams.hpp"
 #include "frontends/terminal/terminal_console.hpp"
 
 namespace {

@@ -12,9 +12,9 @@
 
 #include "console/console.hpp"
 #include "console/keys.hpp"
-#include "frontends/pipe/line_reader.hpp"
-#include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
+#include "frontends/streams/line_reader.hpp"
+#include "frontends/streams/standard_streams.hpp"
 #include "frontends/terminal/line_editor.hpp"
 
 namespace {
