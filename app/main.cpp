@@ -43,7 +43,7 @@ int main() {
   if (keyboardIsTerminal && openTerminal()) {
     // Line editing and a history of commands, when the player both types
     // and sees the line on the terminal.
-    if (screenIsTerminal && openLineEditor()) frontEnd.remember = rememberLine;
+    if (screenIsTerminal && openLineEditor(nextTypedByte)) frontEnd.remember = rememberLine;
     // Output wrapped to the terminal's width, and a screen that can be drawn
     // again, when the player both types and sees it there.
     if (screenIsTerminal) {

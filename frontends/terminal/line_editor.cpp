@@ -13,7 +13,6 @@
 
 #include "frontends/screen/screen.hpp"
 #include "frontends/streams/standard_streams.hpp"
-#include "frontends/terminal/terminal_console.hpp"
 
 namespace {
 
@@ -69,6 +68,7 @@ bool loadLibrary() {
 }
 
 EditLine* editor = nullptr;
+TypedByteSource typedBytes = nullptr;
 History* commands = nullptr;  // this run's commands, in memory only
 
 // Enough commands to walk back through a long game; the oldest go first.
@@ -175,7 +175,7 @@ int readCharacter(EditLine* /*editor*/, wchar_t* character) {
   std::mbstate_t state{};
   bool midCharacter = false;
   for (;;) {
-    const int byte = nextTypedByte(redrawAll);
+    const int byte = typedBytes(redrawAll);
     if (byte < 0) {
       *character = L'\0';
       return 0;
@@ -220,8 +220,9 @@ std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
 
 }  // namespace
 
-bool openLineEditor() {
+bool openLineEditor(TypedByteSource typed) {
   if (editor != nullptr) return true;
+  typedBytes = typed;
   if (!loadLibrary()) return false;
   // Characters as the terminal shows them: the player's UTF-8, or UTF-8
   // where the player's settings name none (the C locale takes only ASCII,

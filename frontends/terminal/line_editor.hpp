@@ -4,9 +4,15 @@
 // The history lives in memory only and is gone when the program ends.
 #pragma once
 
-// Starts the editor on standard input and output. False when it cannot run
-// there; the terminal's own line editing is used instead.
-bool openLineEditor();
+// Where the editor's keys come from: the next byte typed, -1 at the end of
+// input. A wait for it draws the screen again with repaintScreen after a
+// resize or fg.
+using TypedByteSource = int (*)(void (*repaintScreen)());
+
+// Starts the editor on standard input and output, with its keys from typed.
+// False when it cannot run there; the terminal's own line editing is used
+// instead.
+bool openLineEditor(TypedByteSource typed);
 void closeLineEditor();
 bool lineEditorOpen();
 

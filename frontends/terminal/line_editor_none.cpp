@@ -2,7 +2,7 @@
 // own editing (echo, Backspace, Ctrl-U), and no history is kept.
 #include "frontends/terminal/line_editor.hpp"
 
-bool openLineEditor() { return false; }
+bool openLineEditor(TypedByteSource /*typed*/) { return false; }
 void closeLineEditor() {}
 bool lineEditorOpen() { return false; }
 bool editLine(const char* /*prompt*/, char* /*buffer*/, int /*capacity*/) { return false; }

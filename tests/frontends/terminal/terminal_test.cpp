@@ -1188,7 +1188,7 @@ class FrontEndChild {
       FrontEnd frontEnd{};
       if (withEditor) {
         ::setenv("TERM", "xterm", 1);
-        if (!openLineEditor()) ::_exit(124);
+        if (!openLineEditor(nextTypedByte)) ::_exit(124);
         frontEnd.remember = rememberLine;
       }
       frontEnd.clearScreen = ansiClear;
