@@ -41,12 +41,12 @@ int main() {
   frontEnd.replaceFile = replaceAfterOutput;
   whenOutputLost(closeTerminal);
   if (keyboardIsTerminal && openTerminal()) {
-    // Line editing and a history of commands, when the player both types
-    // and sees the line on the terminal.
-    if (screenIsTerminal && openLineEditor(nextTypedByte)) frontEnd.remember = rememberLine;
-    // Output wrapped to the terminal's width, and a screen that can be drawn
-    // again, when the player both types and sees it there.
+    // Output wrapped to the terminal's width, a screen that can be drawn
+    // again, and line editing with a history of commands, when the player
+    // both types and sees the line on the terminal.
     if (screenIsTerminal) {
+      editLinesWhenTyped();
+      frontEnd.remember = rememberLine;
       openTerminalScreen();
       watchScreen();
       frontEnd.write = screenWrite;

@@ -47,8 +47,11 @@ bool take(Call& call, const char* name) {
   return found != nullptr;
 }
 
-// Loads the library and finds every call; false, with one line on standard
-// error that says why, when it is missing or lacks one of them.
+// Why the library could not be loaded, as the loader said it.
+char failure[256];
+
+// Loads the library and finds every call; false, with the loader's reason in
+// failure, when it is missing or lacks one of them.
 bool loadLibrary() {
   if (library != nullptr) return true;
   library = ::dlopen(LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
@@ -60,8 +63,7 @@ bool loadLibrary() {
     return true;
   }
   const char* why = ::dlerror();
-  std::fprintf(stderr, "tidewrack: no line editing, the terminal's own is used: %s\n",
-               why != nullptr ? why : LIBRARY_NAME);
+  std::snprintf(failure, sizeof failure, "%s", why != nullptr ? why : LIBRARY_NAME);
   if (library != nullptr) ::dlclose(library);
   library = nullptr;
   return false;
@@ -220,10 +222,13 @@ std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
 
 }  // namespace
 
-bool openLineEditor(TypedByteSource typed) {
+bool openLineEditor(TypedByteSource typed, const char*& why) {
   if (editor != nullptr) return true;
   typedBytes = typed;
-  if (!loadLibrary()) return false;
+  if (!loadLibrary()) {
+    why = failure;
+    return false;
+  }
   // Characters as the terminal shows them: the player's UTF-8, or UTF-8
   // where the player's settings name none (the C locale takes only ASCII,
   // and the editor would drop every other byte).
@@ -232,7 +237,11 @@ bool openLineEditor(TypedByteSource typed) {
     std::setlocale(LC_CTYPE, "C.UTF-8");
   }
   editor = el.init("tidewrack", stdin, stdout, stderr);
-  if (editor == nullptr) return false;
+  if (editor == nullptr) {
+    std::snprintf(failure, sizeof failure, "%s could not start on this terminal", LIBRARY_NAME);
+    why = failure;
+    return false;
+  }
   commands = el.historyInit();
   if (commands != nullptr) {
     HistEvent event;

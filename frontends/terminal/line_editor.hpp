@@ -9,10 +9,11 @@
 // resize or fg.
 using TypedByteSource = int (*)(void (*repaintScreen)());
 
-// Starts the editor on standard input and output, with its keys from typed.
-// False when it cannot run there; the terminal's own line editing is used
-// instead.
-bool openLineEditor(TypedByteSource typed);
+// Starts the editor on standard input and output, with its keys from typed,
+// loading its library the first time. False when it cannot run there, with
+// why set to the reason, in a few words; the terminal's own line editing is
+// used instead.
+bool openLineEditor(TypedByteSource typed, const char*& why);
 void closeLineEditor();
 bool lineEditorOpen();
 

@@ -2,7 +2,10 @@
 // own editing (echo, Backspace, Ctrl-U), and no history is kept.
 #include "frontends/terminal/line_editor.hpp"
 
-bool openLineEditor(TypedByteSource /*typed*/) { return false; }
+bool openLineEditor(TypedByteSource /*typed*/, const char*& why) {
+  why = "built without it";
+  return false;
+}
 void closeLineEditor() {}
 bool lineEditorOpen() { return false; }
 bool editLine(const char* /*prompt*/, char* /*buffer*/, int /*capacity*/) { return false; }

@@ -178,26 +178,6 @@ void defaultSignals() {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
-// What the child does between fork and exec: nothing but calls that are
-// safe there.
-void becomeGame(bool ignoreHangup, bool nonBlocking = false) {
-  // As a program before the game may leave the terminal.
-  if (nonBlocking) ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
-  rlimit noCore{0, 0};
-  ::setrlimit(RLIMIT_CORE, &noCore);  // a Ctrl-\ test leaves no core file
-  defaultSignals();
-  if (ignoreHangup) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGHUP, &ignore, nullptr);
-  }
-  // A terminal type every Debian system describes, so that the line
-  // editor draws the same way wherever the tests run.
-  ::setenv("TERM", "xterm", 1);
-  ::execl(TIDEWRACK_BINARY, "tidewrack", static_cast<char*>(nullptr));
-  ::_exit(127);
-}
-
 struct Options {
   unsigned short columns = 80;
   unsigned short rows = 24;
@@ -207,7 +187,39 @@ struct Options {
   bool jobControl = false;
   bool ignoreHangup = false;
   bool nonBlockingInput = false;
+  // A folder searched first for the line-editing library (one that is
+  // broken, or cannot start): the game then types with the terminal's own
+  // editing.
+  std::string libraryFolder;
+  // The player's locale (LC_ALL), and where to look for it (LOCPATH).
+  std::string locale;
+  std::string localeFolder;
 };
+
+// What the child does between fork and exec: nothing but calls that are
+// safe there.
+void becomeGame(const Options& options) {
+  // As a program before the game may leave the terminal.
+  if (options.nonBlockingInput) {
+    ::fcntl(STDIN_FILENO, F_SETFL, ::fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+  }
+  rlimit noCore{0, 0};
+  ::setrlimit(RLIMIT_CORE, &noCore);  // a Ctrl-\ test leaves no core file
+  defaultSignals();
+  if (options.ignoreHangup) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGHUP, &ignore, nullptr);
+  }
+  // A terminal type every Debian system describes, so that the line
+  // editor draws the same way wherever the tests run.
+  ::setenv("TERM", "xterm", 1);
+  if (!options.libraryFolder.empty()) ::setenv("LD_LIBRARY_PATH", options.libraryFolder.c_str(), 1);
+  if (!options.locale.empty()) ::setenv("LC_ALL", options.locale.c_str(), 1);
+  if (!options.localeFolder.empty()) ::setenv("LOCPATH", options.localeFolder.c_str(), 1);
+  ::execl(TIDEWRACK_BINARY, "tidewrack", static_cast<char*>(nullptr));
+  ::_exit(127);
+}
 
 // The game on a terminal of its own, and what the player sees of it.
 class PlayedGame {
@@ -236,6 +248,7 @@ class PlayedGame {
     if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return false;
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    lineEditor_ = LINE_EDITOR && options.libraryFolder.empty();
     before_ = playerSettings(slave_);
     ::tcsetattr(slave_, TCSANOW, &before_);
     ::tcgetattr(slave_, &before_);  // as the terminal keeps it
@@ -243,20 +256,32 @@ class PlayedGame {
       pid_ = ::fork();
       if (pid_ == 0) {
         if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
-        becomeGame(options.ignoreHangup, options.nonBlockingInput);
+        becomeGame(options);
       }
       return pid_ > 0;
     }
     int link[2];
     if (::pipe2(link, O_CLOEXEC) != 0) return false;
     shell_ = ::fork();
-    if (shell_ == 0) runShell(link[1], options.ignoreHangup);
+    if (shell_ == 0) runShell(link[1], options);
     ::close(link[1]);
     events_ = link[0];
     return shell_ > 0 && readFully(events_, &pid_, sizeof pid_, deadlineFromNow());
   }
 
   pid_t pid() const { return pid_; }
+  // The libraries the game has loaded by now.
+  std::string loaded() const {
+    std::string maps;
+    if (FILE* file = std::fopen(("/proc/" + std::to_string(pid_) + "/maps").c_str(), "r")) {
+      char chunk[4096];
+      for (std::size_t got = 0; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        maps.append(chunk, got);
+      }
+      std::fclose(file);
+    }
+    return maps;
+  }
   const termios& before() const { return before_; }
   termios settings() const {
     termios now{};
@@ -345,7 +370,7 @@ class PlayedGame {
     auto deadline = deadlineFromNow();
     for (;;) {
       const tcflag_t flags = settings().c_lflag;
-      if (LINE_EDITOR ? (flags & ICANON) == 0 : (flags & ECHO) != 0) {
+      if (lineEditor_ ? (flags & ICANON) == 0 : (flags & ECHO) != 0) {
         pump(0);
         return ::testing::AssertionSuccess();
       }
@@ -453,7 +478,7 @@ class PlayedGame {
 
   // The child that stands in for a shell: it gives the game the terminal's
   // foreground and reports what becomes of it.
-  [[noreturn]] void runShell(int report, bool ignoreHangup) {
+  [[noreturn]] void runShell(int report, const Options& options) {
     if (::login_tty(::dup(slave_)) != 0) ::_exit(126);
     pid_t game = ::fork();
     if (game == 0) {
@@ -463,7 +488,7 @@ class PlayedGame {
       sigaddset(&ttou, SIGTTOU);
       ::sigprocmask(SIG_BLOCK, &ttou, nullptr);
       ::tcsetpgrp(STDIN_FILENO, ::getpid());
-      becomeGame(ignoreHangup);
+      becomeGame(options);
     }
     ::setpgid(game, game);
     (void)!::write(report, &game, sizeof game);
@@ -485,6 +510,7 @@ class PlayedGame {
 
   int master_ = -1;
   int slave_ = -1;  // kept open: the terminal's settings can be read at any time
+  bool lineEditor_ = LINE_EDITOR;
   pid_t pid_ = -1;
   pid_t shell_ = -1;
   int events_ = -1;
@@ -625,7 +651,7 @@ TEST(TerminalKeys, PlayAgainTakesOneKey) {
     bool again;
   };
   for (Case key : {Case{"y", true}, Case{"Y", true}, Case{"n", false}, Case{"\r", false},
-                   Case{"\x1b[B", false}, Case{"N", false}}) {
+                   Case{"\x1b[B", false}, Case{"N", false}, Case{"\x0c", false}}) {
     SCOPED_TRACE(PlayedGame::printable(key.keys));
     PlayedGame game;
     START_OR_SKIP(game);
@@ -784,6 +810,89 @@ TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
     ++clears;
   }
   EXPECT_EQ(clears, 2U);
+}
+
+// ---------------------------------------------------------------------------
+// The line-editing library: loaded when the first line is read, and where it
+// cannot be, one line says so and the terminal's own editing is used.
+// ---------------------------------------------------------------------------
+
+TEST(TerminalLibrary, LoadedWhenTheFirstLineIsReadNotBeforeTheTitle) {
+  SKIP_WITHOUT_LINE_EDITOR();
+  PlayedGame game;
+  START_OR_SKIP(game);
+  ASSERT_TRUE(game.keyWait());
+  EXPECT_EQ(game.loaded().find("libedit"), std::string::npos) << "loaded before the title";
+  game.type(ANY_KEY);
+  ASSERT_TRUE(game.see(PROMPT));
+  ASSERT_TRUE(game.lineWait());
+  EXPECT_NE(game.loaded().find("/libedit.so.2"), std::string::npos);
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
+// A folder whose libedit.so.2 is no library at all.
+std::string brokenLibraryFolder() {
+  char here[4096];
+  if (::getcwd(here, sizeof here) == nullptr) return "broken-libedit";
+  const std::string folder = std::string(here) + "/broken-libedit";
+  ::mkdir(folder.c_str(), 0755);
+  if (FILE* empty = std::fopen((folder + "/libedit.so.2").c_str(), "w")) std::fclose(empty);
+  return folder;
+}
+
+// A library that is not there to load or cannot start: the one line before
+// the first prompt, and the terminal's own editing. Ctrl-L still draws the
+// screen again (it once typed "^L" into the line, and Enter cost a turn on
+// "You don't know those words"): the part of the line typed before it is
+// shown again and kept, and the line goes on.
+TEST(TerminalLibrary, WithoutItOneLineSaysSoAndCtrlLStillRedraws) {
+  const std::string NO_EDITING = "tidewrack: no line editing, the terminal's own is used: ";
+  for (const std::string& folder : {brokenLibraryFolder(), std::string(FAILING_LIBEDIT_FOLDER)}) {
+    SCOPED_TRACE(folder);
+    PlayedGame game;
+    Options options;
+    options.libraryFolder = folder;
+    START_OR_SKIP(game, options);
+    ASSERT_TRUE(game.keyWait());
+    game.type(ANY_KEY);
+    const std::string room = game.shownUntil(PROMPT);
+    std::string said;
+    if (LINE_EDITOR) {
+      const std::size_t at = room.find("tidewrack: no line editing");
+      ASSERT_NE(at, std::string::npos) << PlayedGame::printable(room);
+      // One line, just before the prompt (wrapped between words at the
+      // window's width, as the game's own lines are).
+      said = room.substr(at);
+      std::string unwrapped = said.substr(0, said.size() - 2);
+      for (std::size_t end = unwrapped.find("\r\n"); end != std::string::npos;
+           end = unwrapped.find("\r\n", end)) {
+        unwrapped.replace(end, 2, " ");
+      }
+      EXPECT_EQ(said.substr(said.size() - 2), "\r\n");
+      const std::string reason = folder == FAILING_LIBEDIT_FOLDER
+                                     ? "libedit.so.2 could not start on this terminal"
+                                     : folder + "/libedit.so.2: file too short";
+      EXPECT_EQ(unwrapped, NO_EDITING + reason);
+    }
+    ASSERT_TRUE(game.lineWait());
+    game.type("inv");
+    ASSERT_TRUE(game.see("inv"));
+    game.type("\x0c");
+    EXPECT_EQ(withoutErasing(game.shownUntil(PROMPT + "inv")), "^L\x1b[H" + SHORE + said);
+    game.type("entory\r");
+    EXPECT_EQ(game.shownUntil(START_INVENTORY), "entory");
+    // On an empty line, and twice in one line (a redraw ends on the
+    // prompt's row, erased below).
+    game.type("\x0c");
+    ASSERT_TRUE(game.see("\x1b[J" + PROMPT));
+    game.type("in\x0c");
+    ASSERT_TRUE(game.see("\x1b[J" + PROMPT + "in"));
+    game.type("vent\x0c");
+    ASSERT_TRUE(game.see("\x1b[J" + PROMPT + "invent"));
+    game.type("ory\r");
+    EXPECT_EQ(game.shownUntil(START_INVENTORY), "ory");
+    EXPECT_TRUE(endsOnCtrlD(game));
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -1188,7 +1297,8 @@ class FrontEndChild {
       FrontEnd frontEnd{};
       if (withEditor) {
         ::setenv("TERM", "xterm", 1);
-        if (!openLineEditor(nextTypedByte)) ::_exit(124);
+        const char* why = nullptr;
+        if (!openLineEditor(nextTypedByte, why)) ::_exit(124);
         frontEnd.remember = rememberLine;
       }
       frontEnd.clearScreen = ansiClear;
