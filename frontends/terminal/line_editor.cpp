@@ -5,11 +5,11 @@
 #include <climits>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
 #include <dlfcn.h>
-#include <langinfo.h>
 
 #include "frontends/screen/screen.hpp"
 #include "frontends/streams/standard_streams.hpp"
@@ -113,22 +113,44 @@ bool refusing = false;
 enum class Sequence { None, AfterEscape, AfterBracket, InParameters, LastByte };
 Sequence sequence = Sequence::None;
 
+// A byte that is no character of the locale's (in UTF-8: one that starts
+// none, or a character cut short) is given to the editor as a character of
+// its own that no key types, one of the lone surrogates U+DC80 to U+DCFF,
+// and given back to the game as the byte it was.
+constexpr wchar_t RAW_BYTE_BASE = 0xdc00;
+
+wchar_t rawByte(unsigned char byte) {
+  return byte >= 0x80 ? static_cast<wchar_t>(RAW_BYTE_BASE + byte) : static_cast<wchar_t>(byte);
+}
+
+// The bytes of one of the editor's characters, as the game reads them.
+std::size_t characterBytes(wchar_t character, char* bytes) {
+  if (character >= RAW_BYTE_BASE + 0x80 && character <= RAW_BYTE_BASE + 0xff) {
+    bytes[0] = static_cast<char>(character - RAW_BYTE_BASE);
+    return 1;
+  }
+  std::mbstate_t state{};
+  const std::size_t length = std::wcrtomb(bytes, character, &state);
+  if (length != static_cast<std::size_t>(-1)) return length;
+  bytes[0] = static_cast<char>(character);
+  return 1;
+}
+
 // The bytes the line holds now, as the game would read them.
 std::size_t bytesOnLine() {
   const LineInfoW* line = el.wline(editor);
   std::size_t bytes = 0;
-  std::mbstate_t state{};
   for (const wchar_t* c = line->buffer; c < line->lastchar; ++c) {
     char encoded[MB_LEN_MAX];
-    const std::size_t length = std::wcrtomb(encoded, *c, &state);
-    bytes += length == static_cast<std::size_t>(-1) ? 1 : length;
-    if (length == static_cast<std::size_t>(-1)) state = std::mbstate_t{};
+    bytes += characterBytes(*c, encoded);
   }
   return bytes;
 }
 
-// The bytes of the character a byte starts.
+// The bytes of the character a byte starts: in UTF-8, as its first byte
+// says; one in a locale of one byte a character (Latin-1 and the like).
 std::size_t characterLength(int lead) {
+  if (MB_CUR_MAX == 1) return 1;
   return lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
 }
 
@@ -168,33 +190,59 @@ bool takeByte(int byte, bool midCharacter) {
   return false;
 }
 
+// Bytes of a character cut short, after its first: read again as they
+// were typed.
+unsigned char replay[MB_LEN_MAX];
+std::size_t replayLength = 0;
+
+int nextByte() {
+  if (replayLength == 0) return typedBytes(redrawAll);
+  const int byte = replay[0];
+  --replayLength;
+  std::memmove(replay, replay + 1, replayLength);
+  return byte;
+}
+
 // The editor's keys come from here: bytes from the keyboard's buffer,
 // whose wait redraws the screen after a resize or fg, given to the editor
-// one character at a time. The bytes of a UTF-8 character make one
-// character of the editor's, shown as one and given back as the same bytes;
-// a byte that starts no character is given as itself.
+// one character at a time. The bytes of a character of the locale's make
+// one character of the editor's, shown as one and given back as the same
+// bytes; a byte that is no character, or starts one cut short, is given as
+// a raw byte (see rawByte) and what followed it is read again.
 int readCharacter(EditLine* /*editor*/, wchar_t* character) {
   std::mbstate_t state{};
-  bool midCharacter = false;
+  unsigned char started[MB_LEN_MAX];
+  std::size_t startedLength = 0;
   for (;;) {
-    const int byte = typedBytes(redrawAll);
+    const int byte = nextByte();
     if (byte < 0) {
       *character = L'\0';
       return 0;
     }
-    if (!takeByte(byte, midCharacter)) {
+    if (!takeByte(byte, startedLength > 0)) {
       state = std::mbstate_t{};
-      midCharacter = false;
+      startedLength = 0;
       continue;
     }
     const char narrow = static_cast<char>(byte);
     wchar_t wide = 0;
     const std::size_t made = std::mbrtowc(&wide, &narrow, 1, &state);
-    if (made == static_cast<std::size_t>(-2)) {  // more of the character to come
-      midCharacter = true;
+    if (made == static_cast<std::size_t>(-2) && startedLength < sizeof started) {
+      started[startedLength++] = static_cast<unsigned char>(byte);  // more to come
       continue;
     }
-    *character = made == static_cast<std::size_t>(-1) ? static_cast<wchar_t>(byte) : wide;
+    if (made != static_cast<std::size_t>(-1) && made != static_cast<std::size_t>(-2)) {
+      *character = wide;
+      return 1;
+    }
+    if (startedLength == 0) {
+      *character = rawByte(static_cast<unsigned char>(byte));
+      return 1;
+    }
+    *character = rawByte(started[0]);
+    replayLength = 0;
+    for (std::size_t i = 1; i < startedLength; ++i) replay[replayLength++] = started[i];
+    replay[replayLength++] = static_cast<unsigned char>(byte);
     return 1;
   }
 }
@@ -203,21 +251,23 @@ int readCharacter(EditLine* /*editor*/, wchar_t* character) {
 // them, as many as the game reads, a character cut short never begun.
 std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
   std::size_t kept = 0;
-  std::mbstate_t state{};
   for (const wchar_t* c = line; *c != L'\0' && *c != L'\n' && *c != L'\r'; ++c) {
     char bytes[MB_LEN_MAX];
-    std::size_t length = std::wcrtomb(bytes, *c, &state);
-    if (length == static_cast<std::size_t>(-1)) {
-      bytes[0] = static_cast<char>(*c);
-      length = 1;
-      state = std::mbstate_t{};
-    }
+    const std::size_t length = characterBytes(*c, bytes);
     if (kept + length > capacity - 1) break;
     std::memcpy(buffer + kept, bytes, length);
     kept += length;
   }
   buffer[kept] = '\0';
   return kept;
+}
+
+// True when a byte above 127 starts a character of the locale's.
+bool takesBytesAbove127() {
+  std::mbstate_t state{};
+  wchar_t wide = 0;
+  const char high = static_cast<char>(0xe9);
+  return std::mbrtowc(&wide, &high, 1, &state) != static_cast<std::size_t>(-1);
 }
 
 }  // namespace
@@ -229,11 +279,10 @@ bool openLineEditor(TypedByteSource typed, const char*& why) {
     why = failure;
     return false;
   }
-  // Characters as the terminal shows them: the player's UTF-8, or UTF-8
-  // where the player's settings name none (the C locale takes only ASCII,
-  // and the editor would drop every other byte).
-  if (std::setlocale(LC_CTYPE, "") == nullptr ||
-      std::strcmp(::nl_langinfo(CODESET), "UTF-8") != 0) {
+  // Characters as the terminal shows them: the player's locale (UTF-8,
+  // Latin-1, ...), or UTF-8 where the player's settings name none or one of
+  // ASCII alone, where no byte above 127 would be a character.
+  if (std::setlocale(LC_CTYPE, "") == nullptr || !takesBytesAbove127()) {
     std::setlocale(LC_CTYPE, "C.UTF-8");
   }
   editor = el.init("tidewrack", stdin, stdout, stderr);

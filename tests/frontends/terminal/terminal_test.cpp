@@ -757,17 +757,55 @@ TEST(TerminalLines, AHugePasteIsAnsweredAtOnce) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
-// Bytes above 127 are part of the line, as in a pipe: "é north" matches no
-// word and never moves the player.
+// Where the tests make a locale of their own: Latin-1, where every byte is
+// a letter; empty when this machine cannot make it (no locale sources).
+std::string latin1LocaleFolder() {
+  static const std::string folder = [] {
+    char here[4096];
+    if (::getcwd(here, sizeof here) == nullptr) return std::string();
+    const std::string made = std::string(here) + "/locales";
+    const std::string command =
+        "localedef -i en_US -f ISO-8859-1 '" + made + "/en_US.ISO-8859-1' >/dev/null 2>&1";
+    ::mkdir(made.c_str(), 0755);
+    return std::system(command.c_str()) == 0 ? made : std::string();
+  }();
+  return folder;
+}
+
+// Bytes above 127 are part of the line as typed, as in a pipe, in any
+// locale: UTF-8 (the tests' own), C (where the line editor reads UTF-8) and
+// Latin-1 (where each byte is a letter, echoed as typed). "é north" matches
+// no word and never moves the player; a byte that starts no UTF-8 character
+// is kept, not dropped.
 TEST(TerminalLines, BytesAbove127AreKeptAsInAPipe) {
-  PlayedGame game;
-  START_OR_SKIP(game);
-  ASSERT_TRUE(pastTitle(game));
-  game.type("\xc3\xa9 north\r");
-  EXPECT_TRUE(game.see("\r\n\r\nYou don't know those words\r\n\r\n" + PROMPT));
-  EXPECT_EQ(game.screen().find(CLEAR, game.screen().find(PROMPT)), std::string::npos)
-      << "the player moved";
-  EXPECT_TRUE(endsOnCtrlD(game));
+  std::vector<Options> locales(2);
+  locales[1].locale = "C";
+  if (!latin1LocaleFolder().empty()) {
+    locales.emplace_back();
+    locales.back().locale = "en_US.ISO-8859-1";
+    locales.back().localeFolder = latin1LocaleFolder();
+  } else {
+    ADD_FAILURE() << "no Latin-1 locale could be made here (Debian's locales brings its sources)";
+  }
+  for (const Options& options : locales) {
+    SCOPED_TRACE("LC_ALL=" + options.locale);
+    PlayedGame game;
+    START_OR_SKIP(game, options);
+    ASSERT_TRUE(pastTitle(game));
+    const std::string unknown = "\r\n\r\nYou don't know those words\r\n\r\n" + PROMPT;
+    game.type("\xc3\xa9 north\r");
+    EXPECT_TRUE(game.see(unknown));
+    game.type("get \xe9t\xe9\r");
+    const std::string shown = game.shownUntil("\r\n\r\nYou can't take that!\r\n\r\n" + PROMPT);
+    if (!options.localeFolder.empty()) {
+      EXPECT_EQ(shown, "get \xe9t\xe9");
+    }
+    game.type("\xe9\r");  // not an empty line ("What?")
+    EXPECT_TRUE(game.see(unknown));
+    EXPECT_EQ(game.screen().find(CLEAR, game.screen().find(PROMPT)), std::string::npos)
+        << "the player moved";
+    EXPECT_TRUE(endsOnCtrlD(game));
+  }
 }
 
 // An empty Enter is not kept, and does not lose the command before it.
@@ -1273,7 +1311,7 @@ class FrontEndChild {
 
   // Runs body in the child with the terminal front end open; the child
   // reports with report() and waits for the test with awaitGo().
-  bool start(void (*body)(), bool withEditor = false) {
+  bool start(void (*body)(), bool withEditor = false, const char* locale = nullptr) {
     winsize size{24, 80, 0, 0};
     if (::openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) return false;
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -1297,6 +1335,7 @@ class FrontEndChild {
       FrontEnd frontEnd{};
       if (withEditor) {
         ::setenv("TERM", "xterm", 1);
+        if (locale != nullptr) ::setenv("LC_ALL", locale, 1);
         const char* why = nullptr;
         if (!openLineEditor(nextTypedByte, why)) ::_exit(124);
         frontEnd.remember = rememberLine;
@@ -1600,6 +1639,28 @@ TEST(TerminalFrontEnd, EditorRemembersCommandsButNotAnswers) {
   ASSERT_TRUE(child.nextReport(value));
   EXPECT_EQ(value, -1);
   EXPECT_EQ(child.exitStatus(), 0);
+}
+
+// In the C locale the editor reads UTF-8, and a byte that starts no
+// character, or a character cut short, reaches the game as it was typed
+// (they once were dropped, or came as two bytes each).
+TEST(TerminalFrontEnd, EditorGivesTheGameTheBytesTyped) {
+  SKIP_WITHOUT_LINE_EDITOR();
+  FrontEndChild child;
+  if (!child.start(reportEditedLines, true, "C")) GTEST_SKIP() << "no pseudo-terminal here";
+  for (const std::string line : {"\xff\xfe", "get \xe9t\xe9", "\xe9", "\xc3\xa9t\xc3\xa9",
+                                 "\xe2\x82x\xe2\x82\xac", "\xbf"}) {
+    SCOPED_TRACE(PlayedGame::printable(line));
+    ASSERT_TRUE(child.keyWait());
+    child.type(line + "\r");
+    std::string got;
+    int length = 0;
+    ASSERT_TRUE(child.nextReport(length));
+    for (int value : child.reports(static_cast<std::size_t>(length))) {
+      got += static_cast<char>(value);
+    }
+    EXPECT_EQ(got, line);
+  }
 }
 
 }  // namespace
