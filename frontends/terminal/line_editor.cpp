@@ -23,10 +23,12 @@ struct EditingCalls {
   decltype(&::el_init) init;
   decltype(&::el_end) end;
   decltype(&::el_set) set;
+  decltype(&::el_get) get;
   decltype(&::el_wset) wset;
   decltype(&::el_line) line;
   decltype(&::el_wline) wline;
   decltype(&::el_resize) resize;
+  decltype(&::el_cursor) cursor;
   decltype(&::el_wgets) wgets;
   decltype(&::history_init) historyInit;
   decltype(&::history_end) historyEnd;
@@ -56,8 +58,9 @@ bool loadLibrary() {
   if (library != nullptr) return true;
   library = ::dlopen(LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
   if (library != nullptr && take(el.init, "el_init") && take(el.end, "el_end") &&
-      take(el.set, "el_set") && take(el.wset, "el_wset") && take(el.line, "el_line") &&
-      take(el.wline, "el_wline") && take(el.resize, "el_resize") && take(el.wgets, "el_wgets") &&
+      take(el.set, "el_set") && take(el.get, "el_get") && take(el.wset, "el_wset") &&
+      take(el.line, "el_line") && take(el.wline, "el_wline") && take(el.resize, "el_resize") &&
+      take(el.cursor, "el_cursor") && take(el.wgets, "el_wgets") &&
       take(el.historyInit, "history_init") && take(el.historyEnd, "history_end") &&
       take(el.history, "history")) {
     return true;
@@ -89,10 +92,50 @@ int rowsOfLine() {
   return static_cast<int>(cells / screenColumns()) + 1;
 }
 
+// More cells than any prompt and line take.
+constexpr long TALLEST_LINE_CELLS = 4096;
+
+// Whether the terminal holds the cursor on a row that a character has just
+// filled until the next character (xterm's "magic margin"), and whether the
+// editor is told so now.
+int holdsAtMargin = 0;
+bool toldHolds = true;
+
+// The window's size as the editor has it, after a resize.
+void fitWindow() {
+  el.resize(editor);
+  int rows = 0;
+  el.get(editor, EL_GETTC, "li", &rows);
+  // Told of the magic margin, the editor moves the cursor on to the next row
+  // after a character that fills a row, and in a window of one row that
+  // character is then out of sight. There it is not told, and the cursor
+  // stays on the row, beside the character, until the next one wraps.
+  const bool holds = holdsAtMargin != 0 && rows > 1;
+  if (holds != toldHolds) el.set(editor, EL_SETTC, "xn", holds ? "yes" : "no", nullptr);
+  toldHolds = holds;
+  // A line taller than the window: the editor, told the window's rows, would
+  // keep only the line's last rows and draw the cursor a row low for each row
+  // it let go after the cursor's. Told that every line fits, it draws the
+  // whole line, the terminal scrolling its first rows away, and moves up to
+  // the cursor's row; that row is kept among those shown by moving the
+  // cursor down to the same column of the first of them.
+  const long columns = screenColumns();
+  char tallest[16];
+  std::snprintf(tallest, sizeof tallest, "%ld", TALLEST_LINE_CELLS / columns + 1);
+  if (TALLEST_LINE_CELLS / columns + 1 > rows) el.set(editor, EL_SETTC, "li", tallest, nullptr);
+  const LineInfoW* line = el.wline(editor);
+  const long prompt = static_cast<long>(std::strlen(promptText));
+  const long cursorRow = (prompt + (line->cursor - line->buffer)) / columns;
+  const long firstShown = rowsOfLine() - rows;
+  if (rows > 0 && cursorRow < firstShown) {
+    el.cursor(editor, static_cast<int>((firstShown - cursorRow) * columns));
+  }
+}
+
 // The screen drawn again, then the prompt and the line with the cursor
 // where it was.
 void redrawAll() {
-  el.resize(editor);
+  fitWindow();
   redrawScreen(rowsOfLine() - 1);
   el.set(editor, EL_REFRESH);
 }
@@ -299,6 +342,8 @@ bool openLineEditor(TypedByteSource typed, const char*& why) {
     el.set(editor, EL_HIST, el.history, commands);
   }
   el.set(editor, EL_EDITOR, "emacs");
+  el.get(editor, EL_GETTC, "xn", &holdsAtMargin);
+  toldHolds = holdsAtMargin != 0;
   // The game's own signal handlers put the terminal back on every way out.
   el.set(editor, EL_SIGNAL, 0);
   el.set(editor, EL_PROMPT, currentPrompt);
@@ -326,7 +371,7 @@ bool lineEditorOpen() { return editor != nullptr; }
 
 bool editLine(const char* prompt, char* buffer, int capacity) {
   std::snprintf(promptText, sizeof promptText, "%s", prompt);
-  el.resize(editor);  // the window may have changed size since the last line
+  fitWindow();  // the window may have changed size since the last line
   lineLimit = capacity > 0 ? static_cast<std::size_t>(capacity) - 1 : 0;
   refusing = false;
   sequence = Sequence::None;

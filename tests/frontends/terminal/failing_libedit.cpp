@@ -7,6 +7,8 @@ void* el_init(const char*, void*, void*, void*) { return nullptr; }
 void el_end(void*) {}
 int el_set(void*, int, ...) { return -1; }
 int el_wset(void*, int, ...) { return -1; }
+int el_get(void*, int, ...) { return -1; }
+int el_cursor(void*, int) { return 0; }
 const void* el_line(void*) { return nullptr; }
 const void* el_wline(void*) { return nullptr; }
 void el_resize(void*) {}

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,22 @@ class PlayedGame {
                << "never saw \"" << printable(text) << "\"; the screen ends with \""
                << printable(screen_.substr(seen_)) << "\"";
       }
+      pump(20);
+    }
+  }
+
+  // Takes everything shown so far as seen.
+  void skipShown() {
+    pump(0);
+    seen_ = screen_.size();
+  }
+
+  // Waits until what has been shown meets the test's condition.
+  bool until(const std::function<bool(const std::string&)>& shown) {
+    const auto deadline = deadlineFromNow();
+    for (;;) {
+      if (shown(screen_)) return true;
+      if (millisecondsLeft(deadline) == 0) return false;
       pump(20);
     }
   }
@@ -1286,6 +1303,215 @@ TEST(TerminalScreen, CtrlLRedrawsAFullScreenRowForRow) {
                 START_INVENTORY.substr(0, START_INVENTORY.size() - PROMPT.size()));
   EXPECT_EQ(game.rest(), "");
   EXPECT_TRUE(endsOnCtrlD(game));
+}
+
+// What a terminal shows of the game's bytes: a grid of cells and a cursor,
+// as xterm keeps them (a character written in the last column leaves the
+// cursor there until the next one wraps), for the sequences the game and
+// the line editor send. A smaller window keeps its bottom rows.
+class Glass {
+ public:
+  Glass(int columns, int rows) { resize(columns, rows); }
+
+  void resize(int columns, int rows) {
+    const int drop = std::max(0, static_cast<int>(cells_.size()) - rows);
+    const int kept = std::min(static_cast<int>(cells_.size()), rows);
+    std::vector<std::string> now(static_cast<std::size_t>(rows), std::string(columns, ' '));
+    for (int r = 0; r < kept; ++r) {
+      now[r].replace(0, std::min<std::size_t>(columns, cells_[r + drop].size()),
+                     cells_[r + drop].substr(0, columns));
+    }
+    cells_ = now;
+    columns_ = columns;
+    row_ = std::clamp(row_ - drop, 0, rows - 1);
+    column_ = std::min(column_, columns - 1);
+    pending_ = false;
+  }
+
+  // Takes in whatever the game has shown since the last call.
+  void follow(const std::string& screen) {
+    for (; fed_ < screen.size(); ++fed_) take(static_cast<unsigned char>(screen[fed_]));
+  }
+
+  // The cell the cursor stands after: the one before it, or its own where a
+  // character just filled the last column.
+  char beforeCursor() const {
+    if (pending_) return cells_[row_][column_];
+    if (column_ > 0) return cells_[row_][column_ - 1];
+    return row_ > 0 ? cells_[row_ - 1][columns_ - 1] : '\0';
+  }
+  char underCursor() const { return cells_[row_][column_]; }
+  // The rows, the cursor's marked, for a failure's message.
+  std::string rows() const {
+    std::string shown;
+    for (std::size_t r = 0; r < cells_.size(); ++r) {
+      shown += "|" + cells_[r] + "|";
+      if (static_cast<int>(r) == row_) shown += " <- cursor at " + std::to_string(column_);
+      shown += "\n";
+    }
+    return shown;
+  }
+  int cursorRow() const { return row_; }
+  int cursorColumn() const { return column_; }
+
+ private:
+  void take(unsigned char byte) {
+    if (!sequence_.empty()) {
+      sequence_ += static_cast<char>(byte);
+      if (sequence_.size() == 2 && byte != '[') {
+        sequence_.clear();  // ESC and one character: nothing drawn
+      } else if (sequence_.size() > 2 && byte >= 0x40 && byte <= 0x7e) {
+        control(sequence_.substr(2, sequence_.size() - 3), static_cast<char>(byte));
+        sequence_.clear();
+      }
+      return;
+    }
+    switch (byte) {
+      case 0x1b: sequence_ = "\x1b"; return;
+      case '\r':
+        column_ = 0;
+        pending_ = false;
+        return;
+      case '\n':
+        down();
+        pending_ = false;
+        return;
+      case '\t':
+        column_ = std::min(columns_ - 1, (column_ / 8 + 1) * 8);
+        pending_ = false;
+        return;
+      case '\b':
+        column_ = std::max(0, column_ - (pending_ ? 0 : 1));
+        pending_ = false;
+        return;
+      default: break;
+    }
+    if (byte < 0x20 || (byte & 0xc0) == 0x80) return;  // a bell; the rest of a character
+    if (pending_) {
+      column_ = 0;
+      down();
+      pending_ = false;
+    }
+    cells_[row_][column_] = static_cast<char>(byte);
+    if (column_ + 1 < columns_) {
+      ++column_;
+    } else {
+      pending_ = true;
+    }
+  }
+
+  void down() {
+    if (row_ + 1 < static_cast<int>(cells_.size())) {
+      ++row_;
+      return;
+    }
+    cells_.erase(cells_.begin());
+    cells_.emplace_back(columns_, ' ');
+  }
+
+  void control(const std::string& parameters, char final) {
+    const int rows = static_cast<int>(cells_.size());
+    const int n = parameters.empty() || parameters[0] == '?' ? 0 : std::atoi(parameters.c_str());
+    const int count = std::max(n, 1);
+    pending_ = false;
+    std::string& line = cells_[row_];
+    switch (final) {
+      case 'A': row_ = std::max(0, row_ - count); break;
+      case 'B': row_ = std::min(rows - 1, row_ + count); break;
+      case 'C': column_ = std::min(columns_ - 1, column_ + count); break;
+      case 'D': column_ = std::max(0, column_ - count); break;
+      case 'G': column_ = std::min(columns_, count) - 1; break;
+      case 'H': {
+        const std::size_t semicolon = parameters.find(';');
+        row_ = std::clamp(count - 1, 0, rows - 1);
+        column_ =
+            semicolon == std::string::npos
+                ? 0
+                : std::clamp(std::atoi(parameters.c_str() + semicolon + 1) - 1, 0, columns_ - 1);
+        break;
+      }
+      case 'J':
+        for (int r = row_ + 1; r < rows; ++r) cells_[r].assign(columns_, ' ');
+        [[fallthrough]];
+      case 'K': line.replace(column_, columns_ - column_, columns_ - column_, ' '); break;
+      case '@':
+        line.insert(column_, std::min(count, columns_ - column_), ' ');
+        line.resize(columns_);
+        break;
+      case 'P':
+        line.erase(column_, std::min(count, columns_ - column_));
+        line.resize(columns_, ' ');
+        break;
+      default: break;  // colours, modes
+    }
+  }
+
+  std::vector<std::string> cells_;
+  int columns_ = 0;
+  int row_ = 0;
+  int column_ = 0;
+  bool pending_ = false;
+  std::string sequence_;
+  std::size_t fed_ = 0;
+};
+
+// A window made smaller than the line being typed shows the line's last
+// rows, and the cursor stays where the next key types: once it was drawn a
+// row below the line's true place, and a key went where it was not seen.
+// At a window of one row, a key that fills the row stays on it (it once
+// went up out of sight, the cursor on an empty row below it).
+TEST(TerminalScreen, AWindowSmallerThanTheLineShowsWhereTheNextKeyGoes) {
+  SKIP_WITHOUT_LINE_EDITOR();
+  struct Case {
+    std::string before;  // typed before the window shrinks
+    unsigned short columns, rows;
+  };
+  const std::string longLine = std::string(68, 'a') + "z";  // three rows of 40 with the prompt
+  for (const Case& shrink : {Case{longLine + "\x01", 40, 2}, Case{longLine + "\x1b[D", 20, 2},
+                             Case{"ab", 3, 1}, Case{"ab", 1, 3}}) {
+    SCOPED_TRACE(PlayedGame::printable(shrink.before) + " at " + std::to_string(shrink.columns) +
+                 "x" + std::to_string(shrink.rows));
+    PlayedGame game;
+    Options options;
+    options.columns = 40;
+    options.rows = 10;
+    START_OR_SKIP(game, options);
+    Glass glass(40, 10);
+    ASSERT_TRUE(pastTitle(game));
+    ASSERT_TRUE(game.lineWait());
+    game.type(shrink.before);
+    // Until the editor has taken the keys: the cursor after the b, at the
+    // start of the line (after the prompt), or on the z.
+    const char under = shrink.before == "ab" ? ' ' : shrink.before.back() == 'D' ? 'z' : 'a';
+    ASSERT_TRUE(game.until([&](const std::string& screen) {
+      glass.follow(screen);
+      return shrink.before == "ab"
+                 ? glass.beforeCursor() == 'b'
+                 : glass.underCursor() == under && (under == 'z' || glass.cursorColumn() == 11);
+    })) << "the editor never took "
+        << PlayedGame::printable(shrink.before) << "\n"
+        << glass.rows();
+    // Each key once the screen is drawn again at the new size.
+    game.skipShown();
+    game.resize(shrink.columns, shrink.rows);
+    glass.resize(shrink.columns, shrink.rows);
+    ASSERT_TRUE(game.see("\x1b[H"));
+    for (const char key : {'X', 'Y'}) {
+      game.type(std::string(1, key));
+      EXPECT_TRUE(game.until([&](const std::string& screen) {
+        glass.follow(screen);
+        return glass.beforeCursor() == key;
+      })) << key
+          << " is not where the cursor stands:\n"
+          << glass.rows();
+    }
+    game.skipShown();
+    game.resize(40, 10);
+    ASSERT_TRUE(game.see("\x1b[J" + PROMPT));
+    game.type("\r");
+    EXPECT_TRUE(game.see("You don't know those words\r\n\r\n" + PROMPT));
+    EXPECT_TRUE(endsOnCtrlD(game));
+  }
 }
 
 // ---------------------------------------------------------------------------
