@@ -838,6 +838,36 @@ TEST(TerminalLines, UpAfterAnEmptyLineStillCallsBackTheLastCommand) {
   EXPECT_TRUE(endsOnCtrlD(game));
 }
 
+// A folder whose libedit.so.2 is no library at all.
+std::string brokenLibraryFolder() {
+  char here[4096];
+  if (::getcwd(here, sizeof here) == nullptr) return "broken-libedit";
+  const std::string folder = std::string(here) + "/broken-libedit";
+  ::mkdir(folder.c_str(), 0755);
+  if (FILE* empty = std::fopen((folder + "/libedit.so.2").c_str(), "w")) std::fclose(empty);
+  return folder;
+}
+
+// With the terminal's own editing, echo is on only while a line is read:
+// here a turn is held up in the middle, as it clears the screen for the
+// room it moved to, by the output stopped with Ctrl-S; the terminal echoes
+// nothing then.
+TEST(TerminalLines, WithTheTerminalsOwnEditingEchoIsOffWhileATurnRuns) {
+  PlayedGame game;
+  Options options;
+  options.libraryFolder = brokenLibraryFolder();
+  START_OR_SKIP(game, options);
+  ASSERT_TRUE(pastTitle(game));
+  ASSERT_TRUE(game.lineWait());
+  game.type("east\r\x13");
+  EXPECT_TRUE(game.until([&](const std::string&) { return (game.settings().c_lflag & ECHO) == 0; }))
+      << "echo stayed on while the turn ran";
+  game.type("\x11");  // Ctrl-Q: the turn goes on
+  EXPECT_TRUE(game.see("You are near a coral reef"));
+  EXPECT_TRUE(game.see(PROMPT));
+  EXPECT_TRUE(endsOnCtrlD(game));
+}
+
 // Keys typed while the game was busy (here: before it came to read them)
 // are dropped before "What now?  " and never become a command.
 TEST(TerminalLines, KeysTypedAheadAreDiscardedBeforeThePrompt) {
@@ -883,16 +913,6 @@ TEST(TerminalLibrary, LoadedWhenTheFirstLineIsReadNotBeforeTheTitle) {
   ASSERT_TRUE(game.lineWait());
   EXPECT_NE(game.loaded().find("/libedit.so.2"), std::string::npos);
   EXPECT_TRUE(endsOnCtrlD(game));
-}
-
-// A folder whose libedit.so.2 is no library at all.
-std::string brokenLibraryFolder() {
-  char here[4096];
-  if (::getcwd(here, sizeof here) == nullptr) return "broken-libedit";
-  const std::string folder = std::string(here) + "/broken-libedit";
-  ::mkdir(folder.c_str(), 0755);
-  if (FILE* empty = std::fopen((folder + "/libedit.so.2").c_str(), "w")) std::fclose(empty);
-  return folder;
 }
 
 // A library that is not there to load or cannot start: the one line before
@@ -1007,11 +1027,17 @@ TEST_P(TerminalWayOut, LeavesTheTerminalAsItWas) {
       ASSERT_TRUE(drown(game));
       break;
   }
+  const bool atKey = out.wait != Wait::Command && out.wait != Wait::Answer;
   switch (out.way) {
     case WayOut::CtrlC:
-      // At a single-key wait, once its hint shows.
-      if (out.wait != Wait::Command && out.wait != Wait::Answer) {
+      // At a single-key wait, once its hint shows; at a line, with some of
+      // it typed.
+      if (atKey) {
         ASSERT_TRUE(game.see(KEY_HINT));
+      } else {
+        ASSERT_TRUE(game.lineWait());
+        game.type("inv");
+        ASSERT_TRUE(game.see("inv"));
       }
       game.type("\x03");
       break;
@@ -1026,9 +1052,9 @@ TEST_P(TerminalWayOut, LeavesTheTerminalAsItWas) {
     case WayOut::CtrlC: {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << status;
       // Where the game waited for a key, its hint is erased before the line
-      // end; nothing of it stays on the player's screen.
-      const bool atKey = out.wait != Wait::Command && out.wait != Wait::Answer;
-      const std::string end = atKey ? "\x1b[K\r\n" : "\r\n";
+      // end; nothing of it stays on the player's screen. A line being typed
+      // stays as it was.
+      const std::string end = atKey ? "\x1b[K\r\n" : "inv\r\n";
       const std::string& screen = game.screen();
       EXPECT_TRUE(screen.size() >= end.size() &&
                   screen.compare(screen.size() - end.size(), end.size(), end) == 0)
@@ -1860,6 +1886,10 @@ TEST(TerminalFrontEnd, EditorRemembersCommandsButNotAnswers) {
   EXPECT_EQ(lineOf(), "kill sharkk");
   typeLine(std::string(100, 'a') + "\r");
   EXPECT_EQ(lineOf(), std::string(79, 'a'));
+  // After a key refused on a full line, Backspace makes room and typing goes
+  // on: the c is taken, not dropped unseen.
+  typeLine(std::string(80, 'a') + "\x7f" + "c\r");
+  EXPECT_EQ(lineOf(), std::string(78, 'a') + "c");
   typeLine("go east\x15\x04");  // Ctrl-U, then Ctrl-D on the empty line
   int value = 0;
   ASSERT_TRUE(child.nextReport(value));
