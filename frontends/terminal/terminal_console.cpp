@@ -99,6 +99,21 @@ void readTerminalSize() {
   if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0) setScreenSize(size.ws_col, size.ws_row);
 }
 
+// A resize or fg held back while the game was busy is taken at once, even
+// when keys are already there to be read: a wait that finds input ready
+// returns without taking a signal, and the redraw would then come at some
+// later wait, in the middle of what was typed after it.
+void takeHeldSignals() {
+  if (screenSignalsHeld == 0) return;
+  sigset_t pending;
+  if (::sigpending(&pending) != 0) return;
+  if (sigismember(&pending, SIGWINCH) == 1 || sigismember(&pending, SIGCONT) == 1) {
+    sigset_t busy;
+    ::sigprocmask(SIG_SETMASK, &waitMask, &busy);
+    ::sigprocmask(SIG_SETMASK, &busy, nullptr);
+  }
+}
+
 // Waits until a key can be read (or the terminal is gone), drawing the
 // screen again after a resize or a stop.
 void waitForInput() {
@@ -114,7 +129,11 @@ void waitForInput() {
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready =
         screenSignalsHeld != 0 ? ::ppoll(&input, 1, nullptr, &waitMask) : ::poll(&input, 1, -1);
-    if (ready >= 0 || errno != EINTR) return;
+    if (ready < 0 && errno == EINTR) continue;
+    // A terminal that has gone away is not drawn on: the read finds its end.
+    if (ready < 0 || (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return;
+    takeHeldSignals();
+    if (sizeChanged == 0 && continued == 0) return;
   }
 }
 
