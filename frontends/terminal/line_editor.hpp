@@ -11,8 +11,8 @@ using TypedByteSource = int (*)(void (*repaintScreen)());
 
 // Starts the editor on standard input and output, with its keys from typed,
 // loading its library the first time. False when it cannot run there, with
-// why set to the reason, in a few words; the terminal's own line editing is
-// used instead.
+// why set to the reason, in a few words (none in a build without it); the
+// terminal's own line editing is used instead.
 bool openLineEditor(TypedByteSource typed, const char*& why);
 void closeLineEditor();
 bool lineEditorOpen();

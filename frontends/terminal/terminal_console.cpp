@@ -474,8 +474,8 @@ bool errorsOnTheScreen() {
 // in one line of its own between what the game has said and the line's
 // prompt; on the screen it is kept with the rest, so that a redraw keeps it.
 void startLineEditor() {
-  const char* why = "";
-  if (openLineEditor(nextTypedByte, why)) return;
+  const char* why = nullptr;
+  if (openLineEditor(nextTypedByte, why) || why == nullptr) return;
   char prompt[PROMPT_CAPACITY];
   std::size_t shown = 0;
   const std::size_t length = takeCursorLine(prompt, sizeof prompt, shown);
