@@ -10,6 +10,7 @@
 #include "disk/disk_files.hpp"
 #include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
+#include "frontends/streams/standard_streams.hpp"
 #include "frontends/terminal/line_editor.hpp"
 #include "frontends/terminal/terminal_console.hpp"
 
@@ -40,12 +41,12 @@ int main() {
   frontEnd.replaceFile = replaceAfterOutput;
   whenOutputLost(closeTerminal);
   if (keyboardIsTerminal && openTerminal()) {
-    // Line editing and a history of commands, when the player both types
-    // and sees the line on the terminal.
-    if (screenIsTerminal && openLineEditor()) frontEnd.remember = rememberLine;
-    // Output wrapped to the terminal's width, and a screen that can be drawn
-    // again, when the player both types and sees it there.
+    // Output wrapped to the terminal's width, a screen that can be drawn
+    // again, and line editing with a history of commands, when the player
+    // both types and sees the line on the terminal.
     if (screenIsTerminal) {
+      editLinesWhenTyped();
+      frontEnd.remember = rememberLine;
       openTerminalScreen();
       watchScreen();
       frontEnd.write = screenWrite;

@@ -6,6 +6,7 @@
 #include "core/game.hpp"
 #include "disk/disk_files.hpp"
 #include "frontends/pipe/pipe_console.hpp"
+#include "frontends/streams/standard_streams.hpp"
 #include "frontends/windows/windows_console.hpp"
 
 int main() {

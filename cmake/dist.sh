@@ -69,7 +69,9 @@ git archive --format=tar --prefix="tidewrack-${version}/" HEAD | gzip -9 -n >"$o
 step "the Debian package"
 cmake --preset package -B "$dist/package" >/dev/null
 cmake --build "$dist/package"
-(cd "$dist/package" && cpack -G DEB -B "$dist/package" >/dev/null)
+# CPack gives the three members of the .deb the modes their files get on the
+# disk: under the umask of Debian's own tools, whatever the caller's.
+(cd "$dist/package" && umask 0022 && cpack -G DEB -B "$dist/package" >/dev/null)
 cp "$dist/package/tidewrack_${version}-1_amd64.deb" "$out/"
 
 step "the Windows program"

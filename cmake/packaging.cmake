@@ -38,8 +38,19 @@ else()
 endif()
 
 # The menu entry (it opens the game in a terminal), the icon, and what
-# software centres show, under the one id.
-install(FILES data/${tidewrack_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# software centres show, under the one id. The entry names the program by
+# where it was installed, known only when it is installed (a --prefix may
+# move it): a menu's PATH may lack /usr/games (root's does).
+set(tidewrack_desktop ${CMAKE_CURRENT_BINARY_DIR}/${tidewrack_id}.desktop)
+if(IS_ABSOLUTE "${TIDEWRACK_INSTALL_BINDIR}")
+  set(tidewrack_program "${TIDEWRACK_INSTALL_BINDIR}/tidewrack")
+else()
+  set(tidewrack_program "\${CMAKE_INSTALL_PREFIX}/${TIDEWRACK_INSTALL_BINDIR}/tidewrack")
+endif()
+install(CODE "set(TIDEWRACK_PROGRAM \"${tidewrack_program}\")
+  configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/data/${tidewrack_id}.desktop.in\"
+                 \"${tidewrack_desktop}\" @ONLY)")
+install(FILES ${tidewrack_desktop} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${tidewrack_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/icons/tidewrack.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 192 512)
@@ -78,6 +89,8 @@ Type commands of one or two words; every word is known by its first three\n\
 letters. Games can be saved and loaded. Plays at any terminal, or from a\n\
 pipe or a file of commands.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The package's folders readable by every player, whatever the build's umask.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/package_folders.cmake)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_NAME tidewrack)

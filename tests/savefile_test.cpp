@@ -909,6 +909,46 @@ TEST_F(SaveFileTest, SaveThatIsALinkStaysALinkAndItsTargetIsReplaced) {
   EXPECT_EQ(folderEntries(), std::vector<std::string>{"island.txt"});
 }
 
+// A link of somebody else's is never followed, even by root: the save
+// takes its place in the folder, and the file it pointed to is untouched.
+TEST_F(SaveFileTest, SaveThatIsAnotherPlayersLinkIsReplacedNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a link of another player's";
+  writeFile("theirs.txt", "precious");
+  fs::create_symlink("theirs.txt", kSaveName);
+  ASSERT_EQ(::lchown(kSaveName.c_str(), kOtherPlayer, kOtherPlayer), 0);
+  playIntoTheTemple();
+  EXPECT_EQ(callSave(), "Game saved.\n");
+  EXPECT_FALSE(fs::is_symlink(kSaveName));
+  EXPECT_EQ(readFile(kSaveName), saveTextFor(game));
+  EXPECT_EQ(readFile("theirs.txt"), "precious");
+}
+
+// A chain of the player's links is followed through eight links at most:
+// the save lands at the end of eight, and nine are refused, nothing changed.
+TEST_F(SaveFileTest, SaveFollowsEightLinksAndRefusesNine) {
+  playIntoTheTemple();
+  for (const int links : {8, 9}) {
+    SCOPED_TRACE(links);
+    writeFile("end.txt", "precious");
+    std::string to = "end.txt";
+    for (int link = links; link > 1; --link) {
+      const std::string name = "link" + std::to_string(link);
+      fs::create_symlink(to, name);
+      to = name;
+    }
+    fs::create_symlink(to, kSaveName);
+    if (links == 8) {
+      EXPECT_EQ(callSave(), "Game saved.\n");
+      EXPECT_EQ(readFile("end.txt"), saveTextFor(game));
+    } else {
+      EXPECT_EQ(callSave(), kNotSaved);
+      EXPECT_EQ(readFile("end.txt"), "precious");
+    }
+    EXPECT_TRUE(fs::is_symlink(kSaveName));
+    for (const fs::directory_entry& entry : fs::directory_iterator(".")) fs::remove(entry.path());
+  }
+}
+
 // A link is followed only to a plain file, or to no file yet: a pipe, a
 // folder or a device at the other end is refused and left as it was, and so
 // is a save that is itself one of these.

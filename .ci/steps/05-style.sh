@@ -5,7 +5,10 @@
 #   app/ -> actions/, persistence/ -> parser/ -> core/ -> console/
 #   app/ -> frontends/ -> disk/ -> console/
 # (actions/ may use parser/; persistence/ uses core/ and console/ only; the
-# game's own layers never reach a front end or the disk, only the seam).
+# game's own layers never reach a front end or the disk, only the seam; inside
+# frontends/, a front end uses only its own folder and what they all share,
+# screen/ and streams/), with no files that include each other, however far
+# round.
 # Uses the compile commands of the test build, which the README's test
 # command has made; installs clang-format and clang-tidy when missing.
 set -euo pipefail
@@ -47,6 +50,29 @@ for layer in console disk frontends core parser actions persistence app; do
     esac
   done < <(git ls-files -z "$layer/*.cpp" "$layer/*.hpp" | xargs -0 -r grep -Hn '^#include "' || true)
 done
+# Inside frontends/, no front end uses another: each stands on the seam, the
+# disk and what they share (the screen's layout, standard input and output).
+while IFS=: read -r file _ included; do
+  own="${file#frontends/}"
+  own="${own%%/*}"
+  folder="${included#*\"frontends/}"
+  folder="${folder%%/*}"
+  case " $own screen streams " in
+    *" $folder "*) ;;
+    *)
+      echo "$file includes $included: a front end uses only its own folder, screen/ and streams/"
+      wrong=1
+      ;;
+  esac
+done < <(git ls-files -z 'frontends/*.cpp' 'frontends/*.hpp' | xargs -0 -r grep -Hn '^#include "frontends/' || true)
+# And no circle anywhere: a file and its header are one unit, and the units
+# that include each other, however far round, are named.
+loops=$(git ls-files -z '*.cpp' '*.hpp' | xargs -0 -r grep -H '^#include "' |
+  sed -E 's/^([^:]*)\.[ch]pp:#include "([^"]*)\.[ch]pp".*/\1 \2/' | awk '$1 != $2' | tsort 2>&1 >/dev/null || true)
+if [ -n "$loops" ]; then
+  echo "files that include each other, round a circle:"$'\n'"$loops"
+  wrong=1
+fi
 [ "$wrong" -eq 0 ]
 
 echo "-- clang-tidy"

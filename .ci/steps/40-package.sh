@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The Debian package: builds it (build/package), shows its metadata and file
-# list, checks both, holds it to lintian (not one error or warning), its menu
+# The Debian package: builds it (build/package) under umask 0077, as some
+# build machines have it, shows its metadata and file list, checks both (every
+# folder rwxr-xr-x), holds it to lintian (not one error or warning), its menu
 # entry to desktop-file-validate and its software centre metadata to
 # appstreamcli, then unpacks it into a scratch folder and plays a short
 # session with the unpacked program: the title, a few commands, a death, and
-# "n" at the play-again question.
+# "n" at the play-again question. Last, the package is put in a clean root
+# that holds only what its Depends bring (libedit2, never libedit-dev), and
+# its menu entry's command is played there at a terminal (tmux) with a PATH
+# without /usr/games: a command typed, then called back with Up and edited.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -18,6 +22,7 @@ command -v readelf >/dev/null || missing+=(binutils)
 command -v lintian >/dev/null || missing+=(lintian)
 command -v appstreamcli >/dev/null || missing+=(appstream)
 command -v desktop-file-validate >/dev/null || missing+=(desktop-file-utils)
+command -v tmux >/dev/null || missing+=(tmux)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update -qq
@@ -30,7 +35,7 @@ fail() {
 }
 
 rm -rf build/package
-cmake --workflow --preset package </dev/null
+(umask 0077 && cmake --workflow --preset package </dev/null)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package/CMakeCache.txt)
 deb=build/package/tidewrack_${version}-1_amd64.deb
 [ -f "$deb" ] || fail "no $deb was made"
@@ -78,9 +83,14 @@ EOF
 [ "$files" = "$expected" ] || fail "the package holds"$'\n'"$files"$'\n'"instead of"$'\n'"$expected"
 grep -q '^-rwxr-xr-x root/root .* ./usr/games/tidewrack$' build/package/contents.txt ||
   fail "the program is not an executable owned by root"
+closed=$(awk '$1 ~ /^d/ && $1 != "drwxr-xr-x" {print $1, $6}' build/package/contents.txt)
+[ -z "$closed" ] || fail "folders that not every player can read:"$'\n'"$closed"
 
 unpacked=$(mktemp -d)
-trap 'rm -rf "$unpacked"' EXIT
+root=$(mktemp -d)
+debs=$(mktemp -d)
+server=tidewrack-package-$$
+trap 'tmux -L "$server" kill-server 2>/dev/null || true; rm -rf "$unpacked" "$root" "$debs"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
 
 warnings=$(zcat "$unpacked/usr/share/man/man6/tidewrack.6.gz" | groff -ww -man -Tutf8 -z 2>&1)
@@ -92,7 +102,7 @@ warnings=$(zcat "$unpacked/usr/share/man/man6/tidewrack.6.gz" | groff -ww -man -
 share=$unpacked/usr/share
 desktop=$share/applications/org.example.tidewrack.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate refuses the menu entry"
-for line in Type=Application Exec=tidewrack Icon=tidewrack Terminal=true; do
+for line in Type=Application Exec=/usr/games/tidewrack Icon=tidewrack Terminal=true; do
   grep -qx "$line" "$desktop" || fail "the menu entry has no $line"
 done
 grep -qE '^Categories=Game;([A-Za-z]+;)*AdventureGame;' "$desktop" ||
@@ -129,4 +139,51 @@ done
 tr -d '\f' <"$session" | grep -q '^ *Tidewrack *$' || fail "the session shows no title"
 [ "$(head -c1 "$session")" = $'\f' ] || fail "the session does not start with a cleared screen"
 [ "$(ls -A "$unpacked/play")" = "" ] || fail "the session left files behind"
-echo "package: tidewrack ${version}-1 built, unpacked and played"
+
+# --- Installed in a clean root --------------------------------------------------
+# The root holds the package and what its Depends bring, as apt resolves them
+# (taken from the package, not written here), with the terminal descriptions
+# that every Debian system has (ncurses-base): libedit2 with its soname and
+# nothing of libedit-dev, so a program that loads another name loses its line
+# editing here, as it would for a player who installed the package.
+echo "-- the package in a clean root"
+names=$(field Depends | sed 's/([^)]*)//g; s/|[^,]*//g; s/,/ /g')
+# shellcheck disable=SC2086 # one word a package
+closure=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+  --no-replaces --no-enhances $names ncurses-base | grep -v '^ ' | grep -v '^<' | sort -u | xargs)
+# shellcheck disable=SC2086
+(cd "$debs" && apt-get download -qq $closure </dev/null 2>/dev/null) ||
+  { apt-get update -qq && (cd "$debs" && apt-get download -qq $closure </dev/null); } ||
+  fail "could not fetch the packages of the root: $closure"
+for package in "$debs"/*.deb "$deb"; do dpkg-deb -x "$package" "$root"; done
+echo "root: $closure and tidewrack"
+[ -z "$(find "$root" -name libedit.so -o -name histedit.h)" ] || fail "the root holds libedit-dev's files"
+command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/org.example.tidewrack.desktop")
+
+tmx() { tmux -L "$server" "$@"; }
+screen_shows() { # screen_shows TEXT: until the screen shows TEXT (10 s at most)
+  local deadline=$((SECONDS + 10))
+  until tmx capture-pane -p -t game | grep -qF -- "$1"; do
+    [ "$SECONDS" -lt "$deadline" ] ||
+      fail "in the clean root the screen never showed '$1':"$'\n'"$(tmx capture-pane -p -t game)"
+    sleep 0.1
+  done
+}
+tmx -f /dev/null new-session -d -s game -x 80 -y 24 \
+  "env -i TERM=xterm PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+     chroot '$root' $command; echo \"ended with status \$?\"; sleep 60"
+screen_shows '[press a key]'
+tmx send-keys -t game x
+screen_shows 'What now?'
+tmx send-keys -t game inventory Enter
+screen_shows 'A life preserver'
+# Up calls the command back, and the line editor edits it: Ctrl-A and a
+# word typed before it.
+tmx send-keys -t game Up C-a 'ab ' Enter
+screen_shows "What now?  ab inventory"
+screen_shows "You don't know those words"
+! tmx capture-pane -p -t game | grep -qF 'no line editing' ||
+  fail "no line editing in the clean root:"$'\n'"$(tmx capture-pane -p -t game)"
+tmx send-keys -t game C-d
+screen_shows 'ended with status 0'
+echo "package: tidewrack ${version}-1 built, unpacked and played, and installed in a clean root with line editing"

@@ -75,6 +75,9 @@ start build/noedit/tidewrack 40 10
 wait_for '[press a key]'
 tmx send-keys -t game x
 wait_for 'What now?'
+# Configure said what was left out; the game says nothing of it.
+! tmx capture-pane -p -t game | grep -qF 'line editing' ||
+  fail "the build without libedit speaks of it at play:"$'\n'"$(tmx capture-pane -p -t game)"
 tmx send-keys -t game east Enter
 wait_for 'You are near a coral reef'
 tmx send-keys -t game north Enter

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "console/console.hpp"
-#include "frontends/pipe/line_reader.hpp"
+#include "frontends/streams/line_reader.hpp"
 
 using ByteSink = void (*)(const char* text, std::size_t length);
 
@@ -17,18 +17,6 @@ void readFromPipe(FrontEnd& frontEnd, ByteSource source);
 int pipeReadKey();
 bool pipeKeyWaiting();
 bool pipeReadLine(char* buffer, int capacity);
-
-// Standard input and output as byte source and sink.
-std::size_t readStandardInput(char* buffer, std::size_t capacity);
-// Output that can no longer be written (a closed pipe, a full disk, a screen
-// that has gone) stops the program at once: the front end's own settings are
-// put back (see whenOutputLost), one line goes to standard error, and the
-// program exits with OUTPUT_LOST_STATUS. The game never goes on blind, and
-// so never saves after its output has failed.
-void writeStandardOutput(const char* text, std::size_t length);
-inline constexpr int OUTPUT_LOST_STATUS = 1;
-// What puts the screen back before the program stops for lost output.
-void whenOutputLost(void (*restore)());
 
 // Standard output in pipe mode. The game hands its output over before every
 // read, but nobody can be waiting for it while lines typed ahead are still

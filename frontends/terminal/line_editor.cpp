@@ -5,15 +5,14 @@
 #include <climits>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
 #include <dlfcn.h>
-#include <langinfo.h>
 
-#include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
-#include "frontends/terminal/terminal_console.hpp"
+#include "frontends/streams/standard_streams.hpp"
 
 namespace {
 
@@ -24,10 +23,12 @@ struct EditingCalls {
   decltype(&::el_init) init;
   decltype(&::el_end) end;
   decltype(&::el_set) set;
+  decltype(&::el_get) get;
   decltype(&::el_wset) wset;
   decltype(&::el_line) line;
   decltype(&::el_wline) wline;
   decltype(&::el_resize) resize;
+  decltype(&::el_cursor) cursor;
   decltype(&::el_wgets) wgets;
   decltype(&::history_init) historyInit;
   decltype(&::history_end) historyEnd;
@@ -48,27 +49,31 @@ bool take(Call& call, const char* name) {
   return found != nullptr;
 }
 
-// Loads the library and finds every call; false, with one line on standard
-// error that says why, when it is missing or lacks one of them.
+// Why the library could not be loaded, as the loader said it.
+char failure[256];
+
+// Loads the library and finds every call; false, with the loader's reason in
+// failure, when it is missing or lacks one of them.
 bool loadLibrary() {
   if (library != nullptr) return true;
   library = ::dlopen(LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
   if (library != nullptr && take(el.init, "el_init") && take(el.end, "el_end") &&
-      take(el.set, "el_set") && take(el.wset, "el_wset") && take(el.line, "el_line") &&
-      take(el.wline, "el_wline") && take(el.resize, "el_resize") && take(el.wgets, "el_wgets") &&
+      take(el.set, "el_set") && take(el.get, "el_get") && take(el.wset, "el_wset") &&
+      take(el.line, "el_line") && take(el.wline, "el_wline") && take(el.resize, "el_resize") &&
+      take(el.cursor, "el_cursor") && take(el.wgets, "el_wgets") &&
       take(el.historyInit, "history_init") && take(el.historyEnd, "history_end") &&
       take(el.history, "history")) {
     return true;
   }
   const char* why = ::dlerror();
-  std::fprintf(stderr, "tidewrack: no line editing, the terminal's own is used: %s\n",
-               why != nullptr ? why : LIBRARY_NAME);
+  std::snprintf(failure, sizeof failure, "%s", why != nullptr ? why : LIBRARY_NAME);
   if (library != nullptr) ::dlclose(library);
   library = nullptr;
   return false;
 }
 
 EditLine* editor = nullptr;
+TypedByteSource typedBytes = nullptr;
 History* commands = nullptr;  // this run's commands, in memory only
 
 // Enough commands to walk back through a long game; the oldest go first.
@@ -87,10 +92,50 @@ int rowsOfLine() {
   return static_cast<int>(cells / screenColumns()) + 1;
 }
 
+// More cells than any prompt and line take.
+constexpr long TALLEST_LINE_CELLS = 4096;
+
+// Whether the terminal holds the cursor on a row that a character has just
+// filled until the next character (xterm's "magic margin"), and whether the
+// editor is told so now.
+int holdsAtMargin = 0;
+bool toldHolds = true;
+
+// The window's size as the editor has it, after a resize.
+void fitWindow() {
+  el.resize(editor);
+  int rows = 0;
+  el.get(editor, EL_GETTC, "li", &rows);
+  // Told of the magic margin, the editor moves the cursor on to the next row
+  // after a character that fills a row, and in a window of one row that
+  // character is then out of sight. There it is not told, and the cursor
+  // stays on the row, beside the character, until the next one wraps.
+  const bool holds = holdsAtMargin != 0 && rows > 1;
+  if (holds != toldHolds) el.set(editor, EL_SETTC, "xn", holds ? "yes" : "no", nullptr);
+  toldHolds = holds;
+  // A line taller than the window: the editor, told the window's rows, would
+  // keep only the line's last rows and draw the cursor a row low for each row
+  // it let go after the cursor's. Told that every line fits, it draws the
+  // whole line, the terminal scrolling its first rows away, and moves up to
+  // the cursor's row; that row is kept among those shown by moving the
+  // cursor down to the same column of the first of them.
+  const long columns = screenColumns();
+  char tallest[16];
+  std::snprintf(tallest, sizeof tallest, "%ld", TALLEST_LINE_CELLS / columns + 1);
+  if (TALLEST_LINE_CELLS / columns + 1 > rows) el.set(editor, EL_SETTC, "li", tallest, nullptr);
+  const LineInfoW* line = el.wline(editor);
+  const long prompt = static_cast<long>(std::strlen(promptText));
+  const long cursorRow = (prompt + (line->cursor - line->buffer)) / columns;
+  const long firstShown = rowsOfLine() - rows;
+  if (rows > 0 && cursorRow < firstShown) {
+    el.cursor(editor, static_cast<int>((firstShown - cursorRow) * columns));
+  }
+}
+
 // The screen drawn again, then the prompt and the line with the cursor
 // where it was.
 void redrawAll() {
-  el.resize(editor);
+  fitWindow();
   redrawScreen(rowsOfLine() - 1);
   el.set(editor, EL_REFRESH);
 }
@@ -111,22 +156,44 @@ bool refusing = false;
 enum class Sequence { None, AfterEscape, AfterBracket, InParameters, LastByte };
 Sequence sequence = Sequence::None;
 
+// A byte that is no character of the locale's (in UTF-8: one that starts
+// none, or a character cut short) is given to the editor as a character of
+// its own that no key types, one of the lone surrogates U+DC80 to U+DCFF,
+// and given back to the game as the byte it was.
+constexpr wchar_t RAW_BYTE_BASE = 0xdc00;
+
+wchar_t rawByte(unsigned char byte) {
+  return byte >= 0x80 ? static_cast<wchar_t>(RAW_BYTE_BASE + byte) : static_cast<wchar_t>(byte);
+}
+
+// The bytes of one of the editor's characters, as the game reads them.
+std::size_t characterBytes(wchar_t character, char* bytes) {
+  if (character >= RAW_BYTE_BASE + 0x80 && character <= RAW_BYTE_BASE + 0xff) {
+    bytes[0] = static_cast<char>(character - RAW_BYTE_BASE);
+    return 1;
+  }
+  std::mbstate_t state{};
+  const std::size_t length = std::wcrtomb(bytes, character, &state);
+  if (length != static_cast<std::size_t>(-1)) return length;
+  bytes[0] = static_cast<char>(character);
+  return 1;
+}
+
 // The bytes the line holds now, as the game would read them.
 std::size_t bytesOnLine() {
   const LineInfoW* line = el.wline(editor);
   std::size_t bytes = 0;
-  std::mbstate_t state{};
   for (const wchar_t* c = line->buffer; c < line->lastchar; ++c) {
     char encoded[MB_LEN_MAX];
-    const std::size_t length = std::wcrtomb(encoded, *c, &state);
-    bytes += length == static_cast<std::size_t>(-1) ? 1 : length;
-    if (length == static_cast<std::size_t>(-1)) state = std::mbstate_t{};
+    bytes += characterBytes(*c, encoded);
   }
   return bytes;
 }
 
-// The bytes of the character a byte starts.
+// The bytes of the character a byte starts: in UTF-8, as its first byte
+// says; one in a locale of one byte a character (Latin-1 and the like).
 std::size_t characterLength(int lead) {
+  if (MB_CUR_MAX == 1) return 1;
   return lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
 }
 
@@ -166,33 +233,59 @@ bool takeByte(int byte, bool midCharacter) {
   return false;
 }
 
+// Bytes of a character cut short, after its first: read again as they
+// were typed.
+unsigned char replay[MB_LEN_MAX];
+std::size_t replayLength = 0;
+
+int nextByte() {
+  if (replayLength == 0) return typedBytes(redrawAll);
+  const int byte = replay[0];
+  --replayLength;
+  std::memmove(replay, replay + 1, replayLength);
+  return byte;
+}
+
 // The editor's keys come from here: bytes from the keyboard's buffer,
 // whose wait redraws the screen after a resize or fg, given to the editor
-// one character at a time. The bytes of a UTF-8 character make one
-// character of the editor's, shown as one and given back as the same bytes;
-// a byte that starts no character is given as itself.
+// one character at a time. The bytes of a character of the locale's make
+// one character of the editor's, shown as one and given back as the same
+// bytes; a byte that is no character, or starts one cut short, is given as
+// a raw byte (see rawByte) and what followed it is read again.
 int readCharacter(EditLine* /*editor*/, wchar_t* character) {
   std::mbstate_t state{};
-  bool midCharacter = false;
+  unsigned char started[MB_LEN_MAX];
+  std::size_t startedLength = 0;
   for (;;) {
-    const int byte = nextTypedByte(redrawAll);
+    const int byte = nextByte();
     if (byte < 0) {
       *character = L'\0';
       return 0;
     }
-    if (!takeByte(byte, midCharacter)) {
+    if (!takeByte(byte, startedLength > 0)) {
       state = std::mbstate_t{};
-      midCharacter = false;
+      startedLength = 0;
       continue;
     }
     const char narrow = static_cast<char>(byte);
     wchar_t wide = 0;
     const std::size_t made = std::mbrtowc(&wide, &narrow, 1, &state);
-    if (made == static_cast<std::size_t>(-2)) {  // more of the character to come
-      midCharacter = true;
+    if (made == static_cast<std::size_t>(-2) && startedLength < sizeof started) {
+      started[startedLength++] = static_cast<unsigned char>(byte);  // more to come
       continue;
     }
-    *character = made == static_cast<std::size_t>(-1) ? static_cast<wchar_t>(byte) : wide;
+    if (made != static_cast<std::size_t>(-1) && made != static_cast<std::size_t>(-2)) {
+      *character = wide;
+      return 1;
+    }
+    if (startedLength == 0) {
+      *character = rawByte(static_cast<unsigned char>(byte));
+      return 1;
+    }
+    *character = rawByte(started[0]);
+    replayLength = 0;
+    for (std::size_t i = 1; i < startedLength; ++i) replay[replayLength++] = started[i];
+    replay[replayLength++] = static_cast<unsigned char>(byte);
     return 1;
   }
 }
@@ -201,15 +294,9 @@ int readCharacter(EditLine* /*editor*/, wchar_t* character) {
 // them, as many as the game reads, a character cut short never begun.
 std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
   std::size_t kept = 0;
-  std::mbstate_t state{};
   for (const wchar_t* c = line; *c != L'\0' && *c != L'\n' && *c != L'\r'; ++c) {
     char bytes[MB_LEN_MAX];
-    std::size_t length = std::wcrtomb(bytes, *c, &state);
-    if (length == static_cast<std::size_t>(-1)) {
-      bytes[0] = static_cast<char>(*c);
-      length = 1;
-      state = std::mbstate_t{};
-    }
+    const std::size_t length = characterBytes(*c, bytes);
     if (kept + length > capacity - 1) break;
     std::memcpy(buffer + kept, bytes, length);
     kept += length;
@@ -218,20 +305,35 @@ std::size_t lineBytes(const wchar_t* line, char* buffer, std::size_t capacity) {
   return kept;
 }
 
+// True when a byte above 127 starts a character of the locale's.
+bool takesBytesAbove127() {
+  std::mbstate_t state{};
+  wchar_t wide = 0;
+  const char high = static_cast<char>(0xe9);
+  return std::mbrtowc(&wide, &high, 1, &state) != static_cast<std::size_t>(-1);
+}
+
 }  // namespace
 
-bool openLineEditor() {
+bool openLineEditor(TypedByteSource typed, const char*& why) {
   if (editor != nullptr) return true;
-  if (!loadLibrary()) return false;
-  // Characters as the terminal shows them: the player's UTF-8, or UTF-8
-  // where the player's settings name none (the C locale takes only ASCII,
-  // and the editor would drop every other byte).
-  if (std::setlocale(LC_CTYPE, "") == nullptr ||
-      std::strcmp(::nl_langinfo(CODESET), "UTF-8") != 0) {
+  typedBytes = typed;
+  if (!loadLibrary()) {
+    why = failure;
+    return false;
+  }
+  // Characters as the terminal shows them: the player's locale (UTF-8,
+  // Latin-1, ...), or UTF-8 where the player's settings name none or one of
+  // ASCII alone, where no byte above 127 would be a character.
+  if (std::setlocale(LC_CTYPE, "") == nullptr || !takesBytesAbove127()) {
     std::setlocale(LC_CTYPE, "C.UTF-8");
   }
   editor = el.init("tidewrack", stdin, stdout, stderr);
-  if (editor == nullptr) return false;
+  if (editor == nullptr) {
+    std::snprintf(failure, sizeof failure, "%s could not start on this terminal", LIBRARY_NAME);
+    why = failure;
+    return false;
+  }
   commands = el.historyInit();
   if (commands != nullptr) {
     HistEvent event;
@@ -240,6 +342,8 @@ bool openLineEditor() {
     el.set(editor, EL_HIST, el.history, commands);
   }
   el.set(editor, EL_EDITOR, "emacs");
+  el.get(editor, EL_GETTC, "xn", &holdsAtMargin);
+  toldHolds = holdsAtMargin != 0;
   // The game's own signal handlers put the terminal back on every way out.
   el.set(editor, EL_SIGNAL, 0);
   el.set(editor, EL_PROMPT, currentPrompt);
@@ -267,7 +371,7 @@ bool lineEditorOpen() { return editor != nullptr; }
 
 bool editLine(const char* prompt, char* buffer, int capacity) {
   std::snprintf(promptText, sizeof promptText, "%s", prompt);
-  el.resize(editor);  // the window may have changed size since the last line
+  fitWindow();  // the window may have changed size since the last line
   lineLimit = capacity > 0 ? static_cast<std::size_t>(capacity) - 1 : 0;
   refusing = false;
   sequence = Sequence::None;

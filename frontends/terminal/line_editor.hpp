@@ -4,9 +4,16 @@
 // The history lives in memory only and is gone when the program ends.
 #pragma once
 
-// Starts the editor on standard input and output. False when it cannot run
-// there; the terminal's own line editing is used instead.
-bool openLineEditor();
+// Where the editor's keys come from: the next byte typed, -1 at the end of
+// input. A wait for it draws the screen again with repaintScreen after a
+// resize or fg.
+using TypedByteSource = int (*)(void (*repaintScreen)());
+
+// Starts the editor on standard input and output, with its keys from typed,
+// loading its library the first time. False when it cannot run there, with
+// why set to the reason, in a few words (none in a build without it); the
+// terminal's own line editing is used instead.
+bool openLineEditor(TypedByteSource typed, const char*& why);
 void closeLineEditor();
 bool lineEditorOpen();
 

@@ -2,7 +2,11 @@
 // own editing (echo, Backspace, Ctrl-U), and no history is kept.
 #include "frontends/terminal/line_editor.hpp"
 
-bool openLineEditor() { return false; }
+// Nothing to say to the player: the build said so when it was configured.
+bool openLineEditor(TypedByteSource /*typed*/, const char*& why) {
+  why = nullptr;
+  return false;
+}
 void closeLineEditor() {}
 bool lineEditorOpen() { return false; }
 bool editLine(const char* /*prompt*/, char* /*buffer*/, int /*capacity*/) { return false; }

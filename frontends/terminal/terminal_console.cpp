@@ -1,20 +1,23 @@
 #include "frontends/terminal/terminal_console.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "console/console.hpp"
 #include "console/keys.hpp"
-#include "frontends/pipe/line_reader.hpp"
-#include "frontends/pipe/pipe_console.hpp"
 #include "frontends/screen/screen.hpp"
+#include "frontends/streams/line_reader.hpp"
+#include "frontends/streams/standard_streams.hpp"
 #include "frontends/terminal/line_editor.hpp"
 
 namespace {
@@ -32,6 +35,8 @@ volatile sig_atomic_t inKeyMode = 0;
 // taken only while it waits, so that a wait can answer them.
 volatile sig_atomic_t sizeChanged = 0;
 volatile sig_atomic_t continued = 0;
+// Ctrl-L, typed in a line read with the terminal's own editing.
+bool redrawAsked = false;
 sigset_t heldSignals;
 sigset_t waitMask;
 volatile sig_atomic_t screenSignalsHeld = 0;
@@ -45,6 +50,14 @@ void (*repaint)() = nullptr;
 // redraw, to be read as typed.
 char carried[256];
 std::size_t carriedLength = 0;
+// While a line is read with the terminal's own editing: its part handed over
+// to the game's reading so far (after a Ctrl-L, or taken over on a redraw),
+// shown again after the prompt on every redraw.
+bool readingLine = false;
+char lineSoFar[256];
+std::size_t lineSoFarLength = 0;
+// The line editor is to be started when the first line is read.
+bool editorWanted = false;
 LineReader keyboard;
 int pendingSecondCode = -1;
 
@@ -53,6 +66,7 @@ int pendingSecondCode = -1;
 constexpr int STRAGGLER_WAIT_MS = 40;
 
 constexpr int ESCAPE = 27;
+constexpr char CTRL_L = 0x0c;
 
 // The longest prompt line and typed-ahead run handed to the line editor.
 constexpr std::size_t PROMPT_CAPACITY = 256;
@@ -85,22 +99,63 @@ void readTerminalSize() {
   if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0) setScreenSize(size.ws_col, size.ws_row);
 }
 
+// A resize or fg held back while the game was busy is taken at once, even
+// when keys are already there to be read: a wait that finds input ready
+// returns without taking a signal, and the redraw would then come at some
+// later wait, in the middle of what was typed after it.
+void takeHeldSignals() {
+  if (screenSignalsHeld == 0) return;
+  sigset_t pending;
+  if (::sigpending(&pending) != 0) return;
+  if (sigismember(&pending, SIGWINCH) == 1 || sigismember(&pending, SIGCONT) == 1) {
+    sigset_t busy;
+    ::sigprocmask(SIG_SETMASK, &waitMask, &busy);
+    ::sigprocmask(SIG_SETMASK, &busy, nullptr);
+  }
+}
+
 // Waits until a key can be read (or the terminal is gone), drawing the
 // screen again after a resize or a stop.
 void waitForInput() {
   for (;;) {
-    if (sizeChanged != 0 || continued != 0) {
+    if (sizeChanged != 0 || continued != 0 || redrawAsked) {
       if (sizeChanged != 0) readTerminalSize();
       sizeChanged = 0;
       continued = 0;
+      redrawAsked = false;
       if (repaint != nullptr) repaint();
     }
     if (carriedLength > 0) return;  // keys taken over from the terminal
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready =
         screenSignalsHeld != 0 ? ::ppoll(&input, 1, nullptr, &waitMask) : ::poll(&input, 1, -1);
-    if (ready >= 0 || errno != EINTR) return;
+    if (ready < 0 && errno == EINTR) continue;
+    // A terminal that has gone away is not drawn on: the read finds its end.
+    if (ready < 0 || (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return;
+    takeHeldSignals();
+    if (sizeChanged == 0 && continued == 0) return;
   }
+}
+
+// Bytes of a line read with the terminal's own editing: each Ctrl-L is taken
+// out and asks for a redraw (it ends the terminal's line, so that the game
+// sees it at once), and the rest is kept to be shown again.
+std::size_t takeLineBytes(char* buffer, std::size_t length) {
+  if (!readingLine) return length;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (buffer[i] == CTRL_L && repaint != nullptr) {
+      redrawAsked = true;
+      continue;
+    }
+    buffer[kept++] = buffer[i];
+    if (buffer[kept - 1] == '\n') {
+      lineSoFarLength = 0;
+    } else if (lineSoFarLength < sizeof lineSoFar) {
+      lineSoFar[lineSoFarLength++] = buffer[kept - 1];
+    }
+  }
+  return kept;
 }
 
 std::size_t readTerminal(char* buffer, std::size_t capacity) {
@@ -110,10 +165,16 @@ std::size_t readTerminal(char* buffer, std::size_t capacity) {
       const std::size_t length = carriedLength < capacity ? carriedLength : capacity;
       std::memcpy(buffer, carried, length);
       carriedLength = 0;
-      return length;
+      const std::size_t kept = takeLineBytes(buffer, length);
+      if (kept > 0) return kept;
+      continue;
     }
     ssize_t got = ::read(STDIN_FILENO, buffer, capacity);
-    if (got > 0) return static_cast<std::size_t>(got);
+    if (got > 0) {
+      const std::size_t kept = takeLineBytes(buffer, static_cast<std::size_t>(got));
+      if (kept > 0) return kept;
+      continue;
+    }
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       waitForInput();  // someone left the terminal non-blocking
@@ -133,6 +194,23 @@ void applyKeyMode() {
 
 void restoreSnapshot() {
   if (haveSnapshot != 0) ::tcsetattr(STDIN_FILENO, TCSANOW, &snapshot);
+}
+
+// While a line is read with the terminal's own editing: the player's
+// settings, with Ctrl-L (where the screen can be drawn again) also ending the
+// terminal's line, on whichever of its two extra line ends the player left
+// unused.
+void applyLineMode() {
+  termios line = snapshot;
+  if (repaint != nullptr) {
+    const cc_t unused = _POSIX_VDISABLE;
+    if (line.c_cc[VEOL] == unused) {
+      line.c_cc[VEOL] = CTRL_L;
+    } else if (line.c_cc[VEOL2] == unused) {
+      line.c_cc[VEOL2] = CTRL_L;
+    }
+  }
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &line);
 }
 
 // While the game is busy: the player's settings without echo, so that a key
@@ -163,7 +241,8 @@ void repaintKeyWait() {
 }
 
 // Takes over the keys the terminal holds for a line not yet read (its own
-// editing already done): they are read before anything typed later.
+// editing already done): they are read before anything typed later. A
+// Ctrl-L among them asked for the redraw that is under way, or for none yet.
 void takeOverTypedKeys() {
   termios now{};
   if (::tcgetattr(STDIN_FILENO, &now) != 0) return;
@@ -176,7 +255,8 @@ void takeOverTypedKeys() {
     const ssize_t got =
         ::read(STDIN_FILENO, carried + carriedLength, sizeof carried - carriedLength);
     if (got <= 0) break;
-    carriedLength += static_cast<std::size_t>(got);
+    char* from = carried + carriedLength;
+    carriedLength = static_cast<std::size_t>(std::remove(from, from + got, CTRL_L) - carried);
   }
   ::tcsetattr(STDIN_FILENO, TCSANOW, &now);
 }
@@ -187,6 +267,7 @@ void takeOverTypedKeys() {
 void repaintTypedLine() {
   takeOverTypedKeys();
   redrawScreen(0);
+  writeStandardOutput(lineSoFar, lineSoFarLength);
   writeStandardOutput(carried, carriedLength);
 }
 
@@ -381,6 +462,39 @@ void takeRestOfCharacter(int lead) {
   }
 }
 
+// True when standard error shows on the same terminal as the screen.
+bool errorsOnTheScreen() {
+  struct stat screen {};
+  struct stat errors {};
+  return ::fstat(STDOUT_FILENO, &screen) == 0 && ::fstat(STDERR_FILENO, &errors) == 0 &&
+         S_ISCHR(screen.st_mode) && S_ISCHR(errors.st_mode) && screen.st_rdev == errors.st_rdev;
+}
+
+// At the first line read. Where the editor cannot start, the reason is said
+// in one line of its own between what the game has said and the line's
+// prompt; on the screen it is kept with the rest, so that a redraw keeps it.
+void startLineEditor() {
+  const char* why = nullptr;
+  if (openLineEditor(nextTypedByte, why) || why == nullptr) return;
+  char prompt[PROMPT_CAPACITY];
+  std::size_t shown = 0;
+  const std::size_t length = takeCursorLine(prompt, sizeof prompt, shown);
+  char line[320];
+  const int made = std::snprintf(
+      line, sizeof line, "tidewrack: no line editing, the terminal's own is used: %s\n", why);
+  const std::size_t lineLength = made < 0 ? 0
+                                 : static_cast<std::size_t>(made) < sizeof line
+                                     ? static_cast<std::size_t>(made)
+                                     : sizeof line - 1;
+  if (screenIsOpen() && shown == 0 && errorsOnTheScreen()) {
+    showHeldOutput();
+    screenWrite(line, lineLength);
+  } else {
+    (void)!::write(STDERR_FILENO, line, lineLength);
+  }
+  sayBytes(prompt + shown, length - shown);
+}
+
 }  // namespace
 
 bool openTerminal() {
@@ -419,6 +533,8 @@ void watchScreen() {
   action.sa_handler = onContinue;
   ::sigaction(SIGCONT, &action, nullptr);
 }
+
+void editLinesWhenTyped() { editorWanted = true; }
 
 void waitForKeyboard(void (*repaintScreen)()) {
   void (*before)() = repaint;
@@ -485,19 +601,26 @@ bool terminalKeyWaiting() {
 
 bool terminalReadLine(char* buffer, int capacity) {
   pendingSecondCode = -1;
+  if (editorWanted) {
+    editorWanted = false;
+    startLineEditor();
+  }
   if (!lineEditorOpen()) {
     // The terminal's own line editing: echo, backspace, Ctrl-U, with echo
     // on only while the line is read, from before the prompt shows. Keys
     // typed for it earlier, without echo, are shown after the prompt.
-    restoreSnapshot();
+    if (screenIsOpen()) repaint = repaintTypedLine;
+    applyLineMode();
     if (screenIsOpen()) takeOverTypedKeys();
     flushOutput();
     if (screenIsOpen()) {
       showHeldOutput();
       writeStandardOutput(carried, carriedLength);
-      repaint = repaintTypedLine;
     }
+    readingLine = true;
+    lineSoFarLength = 0;
     const bool got = readLineFrom(keyboard, buffer, capacity);
+    readingLine = false;
     applyQuietMode();
     repaint = nullptr;
     carriedLength = 0;

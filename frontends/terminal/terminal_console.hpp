@@ -15,6 +15,11 @@ void openTerminalScreen();
 // With the screen a terminal too: draws the screen again after a resize and
 // after fg, whenever the game waits for the player.
 void watchScreen();
+// With the screen a terminal too: lines are typed with the line editor,
+// started (its library loaded) when the first line is read, so that a game
+// loads it only once a player types. Where it cannot start, one line before
+// the prompt says why, and the terminal's own editing is used.
+void editLinesWhenTyped();
 // Waits until a key can be read; after a resize or fg meanwhile, calls
 // repaintScreen to draw what the wait shows.
 void waitForKeyboard(void (*repaintScreen)());

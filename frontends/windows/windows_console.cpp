@@ -9,7 +9,7 @@
 
 #include "console/console.hpp"
 #include "console/keys.hpp"
-#include "frontends/pipe/line_reader.hpp"
+#include "frontends/streams/line_reader.hpp"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_INPUT
 #define ENABLE_VIRTUAL_TERMINAL_INPUT 0x0200

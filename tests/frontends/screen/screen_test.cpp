@@ -66,6 +66,51 @@ TEST(ScreenLayout, LinesThatFitAreWrittenAsTheGameWroteThem) {
   EXPECT_EQ(shown("   abcdefgh ijklmnop\n", 16), "   abcdefgh\nijklmnop\n");
 }
 
+// A centred line whose words fill the row exactly loses all its leading
+// spaces and stays one row, at any width; one cell more goes on at word
+// boundaries as written.
+TEST(ScreenLayout, CentredWordsThatFillTheRowExactlyStayOneRow) {
+  for (const int columns : {16, 30, 64}) {
+    SCOPED_TRACE(columns);
+    const int half = (columns - 1) / 2;
+    const std::string words = std::string(half, 'a') + " " + std::string(columns - 1 - half, 'b');
+    EXPECT_EQ(shown(("    " + words + "\n").c_str(), columns), words + "\n");
+    EXPECT_EQ(shown(("    " + words + "b\n").c_str(), columns),
+              "    " + std::string(half, 'a') + "\n" + std::string(columns - half, 'b') + "\n");
+  }
+}
+
+// A redraw lays a typed line out row for row as the terminal showed it: the
+// line editor leaves the cursor on an empty row after a line that ends at the
+// last column, and the terminal's own echo does not.
+TEST(ScreenLayout, ATypedLineEndingAtTheLastColumnIsRedrawnRowForRow) {
+  for (const bool edited : {true, false}) {
+    SCOPED_TRACE(edited ? "line editor" : "the terminal's echo");
+    drawn.clear();
+    openScreen(capture, 20, 24);
+    screenWrite("Name? ", 6);
+    showHeldOutput();
+    if (edited) {
+      forgetCursorLine();
+      noteTypedLine("Name? ", "abcdefghijklmn");
+    } else {
+      noteAnsweredLine("abcdefghijklmn");
+    }
+    screenWrite("Next\n", 5);
+    drawn.clear();
+    redrawScreen(0);
+    std::string rows;
+    for (std::size_t at = 0; at < drawn.size(); ++at) {
+      if (drawn.compare(at, 3, "\x1b[K") == 0 || drawn.compare(at, 3, "\x1b[J") == 0) {
+        at += 2;
+      } else {
+        rows += drawn[at];
+      }
+    }
+    EXPECT_EQ(rows, std::string("\x1b[HName? abcdefghijklmn\n") + (edited ? "\n" : "") + "Next\n");
+  }
+}
+
 TEST(ScreenLayout, HeldCentredLineIsShownBeforeAWaitAndRedrawnTheSameWay) {
   // A line still open when the game waits is shown as it stands.
   EXPECT_EQ(shown("    Name? ", 40), "    Name? ");

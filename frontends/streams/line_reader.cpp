@@ -1,4 +1,4 @@
-#include "frontends/pipe/line_reader.hpp"
+#include "frontends/streams/line_reader.hpp"
 
 #include "console/console.hpp"
 

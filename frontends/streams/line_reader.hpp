@@ -1,5 +1,5 @@
-// Buffered reading of bytes and lines, shared by the pipe and terminal front
-// ends so that both cut lines the same way.
+// Buffered reading of bytes and lines, shared by the pipe, terminal and
+// Windows front ends so that all of them cut lines the same way.
 #pragma once
 #include <cstddef>
 
