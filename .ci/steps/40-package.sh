@@ -5,10 +5,11 @@
 # entry to desktop-file-validate and its software centre metadata to
 # appstreamcli, then unpacks it into a scratch folder and plays a short
 # session with the unpacked program: the title, a few commands, a death, and
-# "n" at the play-again question. Last, the package is put in a clean root
-# that holds only what its Depends bring (libedit2, never libedit-dev), and
-# its menu entry's command is played there at a terminal (tmux) with a PATH
-# without /usr/games: a command typed, then called back with Up and edited.
+# "n" at the play-again question. Last, the package is installed by apt in a
+# fresh Debian root (debootstrap), which then holds only what its Depends
+# bring (libedit2, never libedit-dev), and its menu entry's command is played
+# there at a terminal (tmux) with a PATH without /usr/games: a command typed,
+# then called back with Up and edited.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -23,6 +24,7 @@ command -v lintian >/dev/null || missing+=(lintian)
 command -v appstreamcli >/dev/null || missing+=(appstream)
 command -v desktop-file-validate >/dev/null || missing+=(desktop-file-utils)
 command -v tmux >/dev/null || missing+=(tmux)
+command -v debootstrap >/dev/null || missing+=(debootstrap)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update -qq
@@ -88,9 +90,9 @@ closed=$(awk '$1 ~ /^d/ && $1 != "drwxr-xr-x" {print $1, $6}' build/package/cont
 
 unpacked=$(mktemp -d)
 root=$(mktemp -d)
-debs=$(mktemp -d)
+logs=$(mktemp -d)
 server=tidewrack-package-$$
-trap 'tmux -L "$server" kill-server 2>/dev/null || true; rm -rf "$unpacked" "$root" "$debs"' EXIT
+trap 'tmux -L "$server" kill-server 2>/dev/null || true; rm -rf "$unpacked" "$root" "$logs"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
 
 warnings=$(zcat "$unpacked/usr/share/man/man6/tidewrack.6.gz" | groff -ww -man -Tutf8 -z 2>&1)
@@ -141,22 +143,23 @@ tr -d '\f' <"$session" | grep -q '^ *Tidewrack *$' || fail "the session shows no
 [ "$(ls -A "$unpacked/play")" = "" ] || fail "the session left files behind"
 
 # --- Installed in a clean root --------------------------------------------------
-# The root holds the package and what its Depends bring, as apt resolves them
-# (taken from the package, not written here), with the terminal descriptions
-# that every Debian system has (ncurses-base): libedit2 with its soname and
-# nothing of libedit-dev, so a program that loads another name loses its line
-# editing here, as it would for a player who installed the package.
-echo "-- the package in a clean root"
-names=$(field Depends | sed 's/([^)]*)//g; s/|[^,]*//g; s/,/ /g')
-# shellcheck disable=SC2086 # one word a package
-closure=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
-  --no-replaces --no-enhances $names ncurses-base | grep -v '^ ' | grep -v '^<' | sort -u | xargs)
-# shellcheck disable=SC2086
-(cd "$debs" && apt-get download -qq $closure </dev/null 2>/dev/null) ||
-  { apt-get update -qq && (cd "$debs" && apt-get download -qq $closure </dev/null); } ||
-  fail "could not fetch the packages of the root: $closure"
-for package in "$debs"/*.deb "$deb"; do dpkg-deb -x "$package" "$root"; done
-echo "root: $closure and tidewrack"
+# A fresh Debian 12 of the smallest kind (debootstrap's minbase), where apt
+# installs the package as a player does, with what its Depends bring: libedit2
+# with its soname and nothing of libedit-dev, so a program that loads another
+# name loses its line editing here, as it would for a player.
+echo "-- the package installed in a clean root"
+debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >"$logs/debootstrap.log" 2>&1 ||
+  fail "debootstrap could not make a clean root:"$'\n'"$(tail -n 20 "$logs/debootstrap.log")"
+cp "$deb" "$root/tmp/"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
+{ in_root apt-get update -qq &&
+  in_root apt-get install -y -qq --no-install-recommends "/tmp/$(basename "$deb")"; } </dev/null >"$logs/install.log" 2>&1 ||
+  fail "apt could not install the package in the clean root:"$'\n'"$(cat "$logs/install.log")"
+chroot "$root" dpkg-query -W -f '${Package} ${Status}\n' tidewrack libedit2 libedit-dev 2>/dev/null |
+  tee "$logs/installed.txt"
+grep -qx 'tidewrack install ok installed' "$logs/installed.txt" || fail "tidewrack is not installed in the root"
+grep -qx 'libedit2 install ok installed' "$logs/installed.txt" || fail "the package did not bring libedit2"
 [ -z "$(find "$root" -name libedit.so -o -name histedit.h)" ] || fail "the root holds libedit-dev's files"
 command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/org.example.tidewrack.desktop")
 
