@@ -24,15 +24,13 @@ const { serve } = require('../../../frontends/web/site_server.js');
 
 const root = path.resolve(__dirname, '../../..');
 const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
-const { pathOption: option } = require('./page_support.js');
+const { FLAGS, pathOption: option } = require('./page_support.js');
 const { Tab } = require('./game_tab.js');
 
 const siteDir = option('site');
 const chromiumPath = option('chromium');
 const artifacts = option('artifacts');
 
-const FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
 
 const SAVED = ['Game saved.'];
 const NOT_SAVED = ['The game could not be saved.'];

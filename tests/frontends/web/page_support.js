@@ -84,5 +84,6 @@ function rewriteWorker(options, first, folder) {
   assert.strictEqual(result.status, 0, `the service worker's step failed:\n${result.stderr}`);
 }
 
-module.exports = { launch, screenText, waitForText, command, pathOption, updateOptions, workerFiles,
+module.exports = { FLAGS, launch, screenText, waitForText, command, pathOption, updateOptions,
+  workerFiles,
   rewriteWorker };
