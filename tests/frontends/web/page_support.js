@@ -85,5 +85,4 @@ function rewriteWorker(options, first, folder) {
 }
 
 module.exports = { FLAGS, launch, screenText, waitForText, command, pathOption, updateOptions,
-  workerFiles,
-  rewriteWorker };
+  workerFiles, rewriteWorker };
