@@ -10,13 +10,19 @@
 # screen/ and streams/), with no files that include each other, however far
 # round.
 # Uses the compile commands of the test build, which the README's test
-# command has made; installs clang-format and clang-tidy when missing.
+# command has made; installs clang-format, clang-tidy and git (which lists
+# the sources) when missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-if ! command -v clang-format >/dev/null || ! command -v run-clang-tidy >/dev/null; then
+missing=()
+command -v clang-format >/dev/null || missing+=(clang-format)
+command -v run-clang-tidy >/dev/null || missing+=(clang-tidy)
+command -v git >/dev/null || missing+=(git)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-format clang-tidy
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" </dev/null
 fi
 
 echo "-- clang-format"
