@@ -149,8 +149,9 @@ tr -d '\f' <"$session" | grep -q '^ *Tidewrack *$' || fail "the session shows no
 # name loses its line editing here, as it would for a player.
 echo "-- the package installed in a clean root"
 # The mirror this machine's own apt uses, where there is one.
-mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
-[ -n "$mirror" ] || mirror=$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list 2>/dev/null)
+mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null |
+  head -n 1 || true)
+[ -n "$mirror" ] || mirror=$(awk '$1 == "deb" {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
 debootstrap --variant=minbase bookworm "$root" "${mirror:-http://deb.debian.org/debian}" \
   >"$logs/debootstrap.log" 2>&1 ||
   fail "debootstrap could not make a clean root:"$'\n'"$(tail -n 20 "$logs/debootstrap.log")"
