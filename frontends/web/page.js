@@ -284,7 +284,7 @@ var Module = (function () {
   const HINT = '[press a key]';
   // Fainter than the game's text, and still clear enough to read.
   const FAINT = '\x1b[38;2;138;148;158m', PLAIN = '\x1b[39m';
-  let hintBelow = false, hintBack = '';
+  let hintBelow = false, hintBack = '', hintShown = false;
 
   // Back to the cursor's column on its row. A row the game filled to its
   // last cell leaves the cursor past it, where the next character starts a
@@ -304,6 +304,7 @@ var Module = (function () {
     const at = column + (column > 0 ? 2 : 0);
     hintBelow = at + HINT.length > terminal.cols;
     hintBack = backTo(column);
+    hintShown = true;
     if (hintBelow) {
       terminal.write(`\r\n${FAINT}${HINT}${PLAIN}\x1b[A${hintBack}`);
     } else {
@@ -313,6 +314,7 @@ var Module = (function () {
   }
 
   function eraseHint() {
+    hintShown = false;
     if (!hintBelow) {
       terminal.write('\x1b[K');
       return;
@@ -559,11 +561,13 @@ var Module = (function () {
   // With the soft keyboard up, the page scrolls so that the row being typed
   // stays above it; and at every wait, so that the game's answer is in view
   // in a window shorter than the page (a zoomed page, a phone across).
+  // The key hint's row shows too when the hint stands below the cursor.
   function keepCursorInView() {
     const view = window.visualViewport;
     if (!view || document.activeElement !== terminal.textarea) return;
     const top = box.getBoundingClientRect().top + parseFloat(getComputedStyle(box).paddingTop);
-    const rowBottom = top + (terminal.buffer.active.cursorY + 1) * fit.cell.height;
+    const rowsBelow = hintShown && hintBelow ? 1 : 0;
+    const rowBottom = top + (terminal.buffer.active.cursorY + 1 + rowsBelow) * fit.cell.height;
     const shownBottom = view.offsetTop + view.height;
     if (rowBottom > shownBottom - 4) {
       window.scrollBy(0, rowBottom - shownBottom + fit.cell.height);
@@ -573,7 +577,13 @@ var Module = (function () {
   }
   if (window.visualViewport) {
     window.visualViewport.addEventListener('resize', keepCursorInView);
-    opened.then(() => terminal.textarea.addEventListener('focus', () => setTimeout(keepCursorInView, 300)));
+    // The terminal takes the focus as it opens, and again after a tap or
+    // Tab: each time, once a soft keyboard has had time to come up.
+    const inViewOnFocus = () => setTimeout(keepCursorInView, 300);
+    opened.then(() => {
+      terminal.textarea.addEventListener('focus', inViewOnFocus);
+      inViewOnFocus();
+    });
   }
   waitFor(null);
 
