@@ -450,16 +450,21 @@ TEST(ScreenKeyHint, GoesOnTheNextRowWhenTheLastRowHasNoRoom) {
   // a row, and the clear after the key moves only the four rows of text into
   // the scrollback.
   const std::string text = "1\n2\n3\n4\nabcdefghij klmnopqrs";
+  // The key comes, and the clear after it takes the four rows of text alone.
+  const auto keyThenClear = [] {
+    eraseKeyHint();
+    drawn.clear();
+    screenClear();
+    return drawn;
+  };
+  const std::string fourRowsUp = "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J";
   drawn.clear();
   openScreen(capture, 20, 5);
   markScreenBlank();
   screenWrite(text.c_str(), text.size());
   showKeyHint();
   EXPECT_EQ(drawn, text + "\n" + hint + "\x1b[A\r\x1b[20C");
-  eraseKeyHint();
-  drawn.clear();
-  screenClear();
-  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J");
+  EXPECT_EQ(keyThenClear(), fourRowsUp);
   // Drawn again while the hint shows (Ctrl-L, a resize): the text ends a row
   // higher, and the hint goes below it without moving the screen.
   screenWrite(text.c_str(), text.size());
@@ -468,10 +473,7 @@ TEST(ScreenKeyHint, GoesOnTheNextRowWhenTheLastRowHasNoRoom) {
   redrawScreen(0);
   EXPECT_EQ(drawn, "\x1b[H\x1b[K2\n\x1b[K3\n\x1b[K4\n\x1b[Jabcdefghij klmnopqrs\n" + hint +
                        "\x1b[A\r\x1b[20C");
-  eraseKeyHint();
-  drawn.clear();
-  screenClear();
-  EXPECT_EQ(drawn, "\x1b[5;1H\n\n\n\n\x1b[H\x1b[J");
+  EXPECT_EQ(keyThenClear(), fourRowsUp);
   // Once the game has written on past the row, the row below is its text.
   screenWrite(text.c_str(), text.size());
   showKeyHint();

@@ -20,7 +20,7 @@ const { serve } = require('./serve.js');
 
 const root = path.resolve(__dirname, '../../..');
 const modules = path.join(root, 'frontends/web/node_modules');
-const { launch, pathOption: option } = require('./page_support.js');
+const { countReads, launch, pathOption: option } = require('./page_support.js');
 const axePath = path.join(modules, 'axe-core/axe.min.js');
 
 const siteDir = option('site');
@@ -62,20 +62,7 @@ function allRows() {
 
 function has(lines, text) { return lines.some(line => line.includes(text)); }
 
-async function watchReads() {
-  await page.evaluate(() => {
-    const game = Module.tidewrack;
-    window.reads = { count: 0, last: '' };
-    for (const name of ['readKey', 'readLine']) {
-      const original = game[name];
-      game[name] = (...args) => {
-        window.reads.count += 1;
-        window.reads.last = name;
-        return original(...args);
-      };
-    }
-  });
-}
+async function watchReads() { await page.evaluate(countReads); }
 
 // Does what the player does, then waits for the game to ask again; the kind
 // of wait and the screen then.

@@ -24,7 +24,7 @@ const { serve } = require('./serve.js');
 
 const root = path.resolve(__dirname, '../../..');
 const { chromium } = require(path.join(root, 'frontends/web/node_modules/playwright-core'));
-const { pathOption: option } = require('./page_support.js');
+const { countReads, pathOption: option } = require('./page_support.js');
 
 const siteDir = option('site');
 const nativeProgram = option('native');
@@ -84,20 +84,7 @@ async function cursorLine() {
 
 // Counts the game's reads from now on, so that the test can wait until the
 // game has answered a key or a line and asks for the next.
-async function watchReads() {
-  await page.evaluate(() => {
-    const page = Module.tidewrack;
-    window.reads = { count: 0, last: '' };
-    for (const name of ['readKey', 'readLine']) {
-      const original = page[name];
-      page[name] = (...args) => {
-        window.reads.count += 1;
-        window.reads.last = name;
-        return original(...args);
-      };
-    }
-  });
-}
+async function watchReads() { await page.evaluate(countReads); }
 
 async function readsSoFar() { return page.evaluate(() => window.reads.count); }
 

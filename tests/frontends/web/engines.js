@@ -124,6 +124,26 @@ function pageExpression(fn, args) {
   return `(() => {\n${prelude}\nreturn (${fn})(...${JSON.stringify(args)});\n})()`;
 }
 
+// Text typed key by key through a playwright or puppeteer keyboard, a line
+// end as Enter.
+async function typeOn(keyboard, text) {
+  for (const part of text.split(/(\n)/)) {
+    if (part === '\n') await keyboard.press('Enter');
+    else if (part !== '') await keyboard.type(part);
+  }
+}
+
+// What a page of playwright or puppeteer says went wrong: errors and
+// warnings on its console (of these kinds), and uncaught errors.
+function problemsOf(page, kinds) {
+  const problems = [];
+  page.on('console', message => {
+    if (kinds.includes(message.type())) problems.push(`console ${message.type()}: ${message.text()}`);
+  });
+  page.on('pageerror', error => problems.push(`page error: ${error.message}`));
+  return problems;
+}
+
 // ---- chromium, through playwright-core.
 
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -169,23 +189,14 @@ async function chromiumBrowser(executablePath, settings = {}) {
 }
 
 function chromiumPage(page) {
-  const problems = [];
-  page.on('console', message => {
-    if (['error', 'warning'].includes(message.type())) problems.push(`console ${message.type()}: ${message.text()}`);
-  });
-  page.on('pageerror', error => problems.push(`page error: ${error.message}`));
+  const problems = problemsOf(page, ['error', 'warning']);
   return {
     engine: 'chromium',
     raw: page,
     problems,
     goto: url => page.goto(url),
     evaluate: (fn, ...args) => page.evaluate(pageExpression(fn, args)),
-    async keys(text) {
-      for (const part of text.split(/(\n)/)) {
-        if (part === '\n') await page.keyboard.press('Enter');
-        else if (part !== '') await page.keyboard.type(part);
-      }
-    },
+    keys: text => typeOn(page.keyboard, text),
     click: selector => page.click(selector),
     setSize: (width, height) => page.setViewportSize({ width, height }),
     screenshot: file => page.screenshot({ path: file }),
@@ -194,6 +205,12 @@ function chromiumPage(page) {
 }
 
 // ---- Firefox ESR, over WebDriver BiDi through puppeteer-core.
+
+// A window of this size at no zoom, as Firefox's viewport at the zoom: fewer
+// CSS pixels, each of several of the screen's.
+function firefoxViewport(width, height, ratio) {
+  return { width: Math.round(width / ratio), height: Math.round(height / ratio), deviceScaleFactor: ratio };
+}
 
 async function firefoxBrowser(executablePath, settings = {}) {
   const puppeteer = require(path.join(modules, 'puppeteer-core'));
@@ -211,8 +228,7 @@ async function firefoxBrowser(executablePath, settings = {}) {
     async open(width, height) {
       const pages = await browser.pages();
       const page = pages[0] || await browser.newPage();
-      const size = { width: Math.round(width / ratio), height: Math.round(height / ratio), deviceScaleFactor: ratio };
-      await page.setViewport(size);
+      await page.setViewport(firefoxViewport(width, height, ratio));
       return firefoxPage(page, ratio);
     },
     close: () => browser.close(),
@@ -220,26 +236,16 @@ async function firefoxBrowser(executablePath, settings = {}) {
 }
 
 function firefoxPage(page, ratio) {
-  const problems = [];
-  page.on('console', message => {
-    if (['error', 'warn', 'warning'].includes(message.type())) problems.push(`console ${message.type()}: ${message.text()}`);
-  });
-  page.on('pageerror', error => problems.push(`page error: ${error.message}`));
+  const problems = problemsOf(page, ['error', 'warn', 'warning']);
   return {
     engine: 'firefox',
     raw: page,
     problems,
     goto: url => page.goto(url, { waitUntil: 'load' }),
     evaluate: (fn, ...args) => page.evaluate(pageExpression(fn, args)),
-    async keys(text) {
-      for (const part of text.split(/(\n)/)) {
-        if (part === '\n') await page.keyboard.press('Enter');
-        else if (part !== '') await page.keyboard.type(part);
-      }
-    },
+    keys: text => typeOn(page.keyboard, text),
     click: selector => page.click(selector),
-    setSize: (width, height) => page.setViewport({ width: Math.round(width / ratio),
-                                                   height: Math.round(height / ratio), deviceScaleFactor: ratio }),
+    setSize: (width, height) => page.setViewport(firefoxViewport(width, height, ratio)),
     screenshot: file => page.screenshot({ path: file }),
     setFiles: async (selector, file) => (await page.$(selector)).uploadFile(file),
   };

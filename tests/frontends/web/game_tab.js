@@ -7,6 +7,8 @@ const assert = require('assert');
 const fs = require('fs');
 const path = require('path');
 
+const { countReads } = require('./page_support.js');
+
 // What the Download button may answer, one of them each time.
 const DOWNLOAD_ANSWERS = /offered as|no saved game|could not read/;
 
@@ -24,24 +26,18 @@ class Tab {
       const terminal = window.Module && Module.tidewrack && Module.tidewrack.terminal;
       return terminal && terminal.buffer.active.cursorX > 0;
     }, null, { timeout: 20000 });
-    await this.page.evaluate(() => {
-      window.reads = 0;
-      for (const name of ['readKey', 'readLine']) {
-        const original = Module.tidewrack[name];
-        Module.tidewrack[name] = (...args) => { window.reads += 1; return original(...args); };
-      }
-    });
+    await this.page.evaluate(countReads);
   }
 
   // Types the keys (text, then Enter unless told otherwise) and waits for
   // the game's next read: the screen then.
   async type(text, { enter = true } = {}) {
-    const before = await this.page.evaluate(() => window.reads);
+    const before = await this.page.evaluate(() => window.reads.count);
     await this.page.bringToFront();
     await this.page.locator('.xterm-helper-textarea').focus();
     if (text !== '') await this.page.keyboard.type(text);
     if (enter) await this.page.keyboard.press('Enter');
-    await this.page.waitForFunction(count => window.reads > count, before, { timeout: 20000 });
+    await this.page.waitForFunction(count => window.reads.count > count, before, { timeout: 20000 });
     return this.screen();
   }
 

@@ -31,6 +31,7 @@ const fs = require('fs');
 const path = require('path');
 
 const engines = require('./engines.js');
+const { countReads } = require('./page_support.js');
 const { readPng } = require('./png.js');
 
 function option(name, required = true) {
@@ -114,20 +115,10 @@ function inspect() {
 
 // The game's reads counted from now on, and the terminal's changes of size.
 function watch() {
-  const game = Module.tidewrack;
   if (window.reads) return true;
-  window.reads = { count: 0, last: '' };
   window.resizes = 0;
-  game.terminal.onResize(() => { window.resizes += 1; });
-  for (const name of ['readKey', 'readLine']) {
-    const original = game[name];
-    game[name] = (...args) => {
-      window.reads.count += 1;
-      window.reads.last = name;
-      return original(...args);
-    };
-  }
-  return true;
+  Module.tidewrack.terminal.onResize(() => { window.resizes += 1; });
+  return countReads();
 }
 
 // The game waits for the player after `count` reads, with all it wrote on
@@ -203,7 +194,7 @@ async function hintCase(text) {
   return { columns: terminal.cols, before, shown, code, after, then: [row(buffer.cursorY - 1), row(buffer.cursorY)] };
 }
 
-engines.inPage(inspect, watch, waiting, bufferHas, cursorInView, catchDownloads, cursorLine, hintCase);
+engines.inPage(inspect, countReads, watch, waiting, bufferHas, cursorInView, catchDownloads, cursorLine, hintCase);
 
 // ---- The checks.
 

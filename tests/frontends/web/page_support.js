@@ -27,6 +27,25 @@ function screenText(page) {
   });
 }
 
+// In the page: counts the game's reads from now on (window.reads.count, and
+// in window.reads.last the kind of the latest, 'readKey' or 'readLine'), so
+// that a test can wait until the game has answered and asks again. Once a
+// page; a page loaded anew starts again from nothing.
+function countReads() {
+  if (window.reads) return true;
+  const game = Module.tidewrack;
+  window.reads = { count: 0, last: '' };
+  for (const name of ['readKey', 'readLine']) {
+    const original = game[name];
+    game[name] = (...args) => {
+      window.reads.count += 1;
+      window.reads.last = name;
+      return original(...args);
+    };
+  }
+  return true;
+}
+
 // Resolves to the screen once it shows text; fails with the screen after 20 s.
 async function waitForText(page, text, what) {
   const until = Date.now() + 20000;
@@ -84,5 +103,5 @@ function rewriteWorker(options, first, folder) {
   assert.strictEqual(result.status, 0, `the service worker's step failed:\n${result.stderr}`);
 }
 
-module.exports = { FLAGS, launch, screenText, waitForText, command, pathOption, updateOptions,
+module.exports = { FLAGS, countReads, launch, screenText, waitForText, command, pathOption, updateOptions,
   workerFiles, rewriteWorker };
